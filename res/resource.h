@@ -1,0 +1,4 @@
+#pragma once
+#define IDR_PHOTO 101
+#define IDS_SYSTEM_IDLE_PROCESS 201
+#define IDS_SYSTEM_PROCESS 202

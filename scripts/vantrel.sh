@@ -1,0 +1,166 @@
+#!/bin/bash
+# Vantrel's one entry for Debian 12:
+#   scripts/vantrel.sh run    install what is missing, build, start Vantrel under Wine
+#   scripts/vantrel.sh test   install what is missing, build, run every test
+#   scripts/vantrel.sh bench  build and print the benchmarks
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build"
+mode="${1:-run}"
+
+log() { printf '%s\n' "vantrel: $*" >&2; }
+
+install_missing() {
+  local need=()
+  command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools)
+  command -v wine >/dev/null || need+=(wine)
+  command -v wine64 >/dev/null || [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+  command -v Xvfb >/dev/null || need+=(xvfb)
+  command -v xauth >/dev/null || need+=(xauth)
+  command -v xdpyinfo >/dev/null || need+=(x11-utils)
+  command -v import >/dev/null || need+=(imagemagick)
+  command -v cmake >/dev/null || need+=(cmake)
+  command -v ninja >/dev/null || need+=(ninja-build)
+  command -v g++ >/dev/null || need+=(g++)
+  command -v clang++ >/dev/null || need+=(clang)
+  [ -d /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux ] || ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+  [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+  command -v dpkg-source >/dev/null || need+=(dpkg-dev)
+  if [ ${#need[@]} -gt 0 ]; then
+    log "installing ${need[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  fi
+}
+
+# libjpeg-turbo for the Windows target, from Debian's source package, built once.
+build_libjpeg() {
+  local prefix="$build/deps/libjpeg-turbo"
+  [ -f "$prefix/lib/libjpeg.a" ] && return 0
+  local src="$build/deps/src"
+  mkdir -p "$src"
+  if ! ls -d "$src"/libjpeg-turbo-*/ >/dev/null 2>&1; then
+    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+      local base
+      base="$(grep -h '^URIs:' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -1 | awk '{print $2}')"
+      local signed
+      signed="$(grep -h '^Signed-By:' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -1 | cut -d' ' -f2-)"
+      [ -n "$base" ] || base="$(awk '/^deb /{print $2; exit}' /etc/apt/sources.list)"
+      [ -n "$signed" ] || signed=/usr/share/keyrings/debian-archive-keyring.gpg
+      log "adding deb-src for bookworm"
+      printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: %s\n' "$base" "$signed" \
+        > /etc/apt/sources.list.d/vantrel-deb-src.sources
+      apt-get update -qq
+    fi
+    (cd "$src" && apt-get source -qq --download-only libjpeg-turbo >/dev/null 2>&1 &&
+       dpkg-source -x --no-check libjpeg-turbo_*.dsc >/dev/null)
+  fi
+  local dir
+  dir="$(ls -d "$src"/libjpeg-turbo-*/ | head -1)"
+  log "building libjpeg-turbo for Windows"
+  cmake -S "$dir" -B "$build/deps/libjpeg-build" -G Ninja -Wno-dev \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR="$prefix/lib" \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF >/dev/null
+  cmake --build "$build/deps/libjpeg-build" --target install >/dev/null
+}
+
+configure_and_build() {
+  build_libjpeg
+  cmake --preset mingw-cross -S "$root" >/dev/null
+  if ! cmake --build "$build" -- -j2 >"$build/build.log" 2>&1; then
+    grep -vE '^\[[0-9]+/[0-9]+\]' "$build/build.log" | tail -60 >&2
+    log "build failed (full log: $build/build.log)"; exit 1
+  fi
+}
+
+xvfb_pid=""
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    rm -f "$build/xvfb.display"; return 0
+  fi
+  local fifo="$build/xvfb.fd"
+  rm -f "$fifo"; mkfifo "$fifo"
+  Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp 9>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  local num
+  read -r num <"$fifo"
+  rm -f "$fifo"
+  export DISPLAY=":$num"
+  echo "$DISPLAY" >"$build/xvfb.display"
+}
+
+wine_up() {
+  export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    log "creating the Wine prefix"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  wineserver -p </dev/null >/dev/null 2>&1 &
+  # Start Wine's service processes now, detached from any caller's output.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+cleanup() {
+  if [ -n "${WINEPREFIX:-}" ]; then WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; rm -f "$build/xvfb.display"; fi
+}
+
+run_tests() {
+  local rc=0
+  log "native logic tests"
+  cmake --preset native-logic -S "$root" -DVANTREL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null
+  if ! cmake --build "$build/native" -- -j2 >"$build/native-build.log" 2>&1; then
+    tail -60 "$build/native-build.log" >&2; log "native build failed"; return 1
+  fi
+  (cd "$build/native" && ctest --output-on-failure) || rc=1
+  log "Windows tests under Wine"
+  (cd "$build" && ctest --output-on-failure -j1) || rc=1
+  return $rc
+}
+
+case "$mode" in
+  run)
+    install_missing
+    mkdir -p "$build"
+    configure_and_build
+    trap cleanup EXIT
+    start_display
+    wine_up
+    if [ -n "$xvfb_pid" ]; then
+      shot="$build/screenshot.png"
+      "$build/wine-run.sh" "$build/bin/Vantrel.exe" &
+      app=$!
+      sleep 6
+      import -window root "$shot"
+      log "Vantrel runs on the virtual display $DISPLAY; screenshot written to $shot"
+      kill "$app" 2>/dev/null || true
+    else
+      log "starting Vantrel on $DISPLAY"
+      "$build/wine-run.sh" "$build/bin/Vantrel.exe"
+    fi
+    ;;
+  test)
+    install_missing
+    mkdir -p "$build"
+    configure_and_build
+    trap cleanup EXIT
+    start_display
+    wine_up
+    run_tests
+    ;;
+  bench)
+    install_missing
+    mkdir -p "$build"
+    configure_and_build
+    trap cleanup EXIT
+    start_display
+    wine_up
+    for b in "$build"/bin/bench_*.exe; do [ -x "$b" ] && "$build/wine-run.sh" "$b"; done
+    [ -x "$root/bench/startup.sh" ] && "$root/bench/startup.sh" "$build"
+    ;;
+  *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
+esac

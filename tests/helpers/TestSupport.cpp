@@ -1,0 +1,102 @@
+#include "helpers/TestSupport.h"
+#include <utility>
+
+namespace vtest {
+
+std::wstring ExeDirectory() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir = path;
+    return dir.substr(0, dir.find_last_of(L"\\/") + 1);
+}
+
+std::wstring HelperPath() { return ExeDirectory() + L"vthelper.exe"; }
+
+std::wstring CopyFileTo(const std::wstring& source, const std::wstring& directory, const std::wstring& name) {
+    CreateDirectoryW(directory.c_str(), nullptr);
+    std::wstring target = directory + L"\\" + name;
+    CopyFileW(source.c_str(), target.c_str(), FALSE);
+    return target;
+}
+
+std::wstring ScratchDirectory(const std::wstring& tag) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring dir = std::wstring(temp) + L"vantrel-" + tag + L"-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+ChildProcess::ChildProcess(const std::wstring& exe, const std::wstring& args, bool waitForIdle) {
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        process_ = pi.hProcess;
+        id_ = pi.dwProcessId;
+        if (waitForIdle) WaitForInputIdle(process_, 5000);
+    }
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+        Terminate();
+        process_ = std::exchange(other.process_, nullptr);
+        id_ = std::exchange(other.id_, 0);
+    }
+    return *this;
+}
+
+ChildProcess::~ChildProcess() { Terminate(); }
+
+bool ChildProcess::Running() const noexcept { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+DWORD ChildProcess::Wait(DWORD ms) const noexcept {
+    if (!process_) return 0;
+    if (WaitForSingleObject(process_, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return code;
+}
+
+void ChildProcess::Terminate() noexcept {
+    if (!process_) return;
+    if (Running()) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+    id_ = 0;
+}
+
+std::vector<HWND> WindowsOfProcess(DWORD pid) {
+    struct Ctx { DWORD pid; std::vector<HWND> found; } ctx{pid, {}};
+    EnumWindows(
+        [](HWND wnd, LPARAM lp) noexcept -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(wnd, &owner);
+            if (owner == c->pid) c->found.push_back(wnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+HWND WaitForWindowOf(DWORD pid, DWORD ms) {
+    DWORD start = GetTickCount();
+    do {
+        for (HWND wnd : WindowsOfProcess(pid))
+            if (IsWindowVisible(wnd)) return wnd;
+        Sleep(20);
+    } while (GetTickCount() - start < ms);
+    return nullptr;
+}
+
+} // namespace vtest

@@ -1,0 +1,46 @@
+// Shared pieces of the Windows tests: the helper executable and child processes.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace vtest {
+
+// Folder of the running test executable, with a trailing backslash.
+std::wstring ExeDirectory();
+// Full path of vthelper.exe beside the test executables.
+std::wstring HelperPath();
+// Copies a file to another folder (created if needed); returns the new path.
+std::wstring CopyFileTo(const std::wstring& source, const std::wstring& directory, const std::wstring& name);
+// A unique scratch folder under the temp folder, removed by the caller if wanted.
+std::wstring ScratchDirectory(const std::wstring& tag);
+
+// A child process started by the test and ended when this object goes.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ChildProcess(const std::wstring& exe, const std::wstring& args, bool waitForIdle = true);
+    ChildProcess(ChildProcess&& other) noexcept;
+    ChildProcess& operator=(ChildProcess&& other) noexcept;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess();
+
+    DWORD Id() const noexcept { return id_; }
+    HANDLE Handle() const noexcept { return process_; }
+    bool Running() const noexcept;
+    // Waits for the end; returns the exit code or STILL_ACTIVE on time-out.
+    DWORD Wait(DWORD ms) const noexcept;
+    void Terminate() noexcept;
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Top-level windows of a process, in EnumWindows order.
+std::vector<HWND> WindowsOfProcess(DWORD pid);
+// Waits until the process shows a visible top-level window; 0 on time-out.
+HWND WaitForWindowOf(DWORD pid, DWORD ms);
+
+} // namespace vtest

@@ -1,0 +1,63 @@
+// A small child process for the tests: it sleeps, or shows a window of a
+// chosen kind, until it is ended or its time runs out.
+//   vthelper sleep [ms]
+//   vthelper window|toolwindow|appwindow|owned|hidden [title] [ms]
+#include <windows.h>
+#include <string>
+
+namespace {
+
+LRESULT CALLBACK HelperWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+HWND CreateHelperWindow(const std::wstring& kind, const std::wstring& title) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = HelperWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VtHelperWindow";
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassW(&wc);
+    DWORD exStyle = 0;
+    HWND owner = nullptr;
+    if (kind == L"toolwindow") exStyle = WS_EX_TOOLWINDOW;
+    if (kind == L"appwindow") exStyle = WS_EX_TOOLWINDOW | WS_EX_APPWINDOW;
+    if (kind == L"owned") {
+        owner = CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+    }
+    HWND wnd = CreateWindowExW(exStyle, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 100, 100, 320, 200,
+                               owner, nullptr, wc.hInstance, nullptr);
+    if (kind != L"hidden") ShowWindow(wnd, SW_SHOWNORMAL);
+    return wnd;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::wstring mode = argc > 1 ? argv[1] : L"sleep";
+    // Two libraries beyond the defaults, so the module list has known entries.
+    LoadLibraryW(L"version.dll");
+    LoadLibraryW(L"shlwapi.dll");
+    if (mode == L"sleep") {
+        DWORD ms = argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 120000;
+        Sleep(ms);
+        return 0;
+    }
+    std::wstring title = argc > 2 ? argv[2] : L"VtHelper";
+    UINT ms = argc > 3 ? static_cast<UINT>(_wtoi(argv[3])) : 120000;
+    CreateHelperWindow(mode, title);
+    SetTimer(nullptr, 0, ms, nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr) break;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
