@@ -1,0 +1,304 @@
+#include "app/ControllerMain.h"
+#include <algorithm>
+#include "app/ListLogic.h"
+#include "fileinfo/KbxFileInfoClasses.h"
+#include "instances/VtxAppInst.h"
+#include "system/SessionInfo.h"
+#include "system/SystemActions.h"
+#include "system/VtxSysInfo.h"
+#include "toolkit/Application.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Handle.h"
+
+namespace vtx {
+
+namespace {
+
+// Letter case folded by the user's locale, as the name comparison does.
+std::wstring FoldCase(const std::wstring& text) {
+    std::wstring folded = text;
+    if (!folded.empty()) ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
+TProcessIdIndex IndexOf(const TStringList& processes) {
+    TProcessIdIndex index(FoldCase);
+    for (const auto& entry : processes) index.Add(entry.Text, static_cast<std::uint32_t>(entry.Value));
+    return index;
+}
+
+} // namespace
+
+TCMain::TCMain() {
+    TfrmMain& f = *frmMain;
+    auto click = [this](TComponent* sender) { MenuItemClick(sender); };
+    for (TMenuItem* item : {f.mniExit, f.mniShutdownprocess, f.mniMinimize, f.mniStartscreensaver, f.mniLogout,
+                            f.mniReboot, f.mniShutdowncomputer, f.mniSwitch})
+        item->OnClick = click;
+    f.mniRefresh->OnClick = [this](TComponent* sender) { RefreshProcessList(sender); };
+    f.lsvProcesses->OnDblClick = [this](TComponent* sender) { SwitchToProcess(sender); };
+    f.lsvProcesses->OnClick = [this](TComponent* sender) { ShowProcessModules(sender); };
+    f.mniItems->OnClick = [this](TComponent* sender) { UpdateItemsMenu(sender); };
+    for (int i = 0; i < 7; ++i) f.ItemEntry(i)->OnClick = [this](TComponent* sender) { ToggleProcessItem(sender); };
+
+    RefreshListTimer = 600;
+    UpdateTimer = std::make_unique<TTimer>();
+
+    TProcessItems& items = CRegistry().ProcessItems;
+    for (int i = 0; i < 7; ++i) {
+        TProcessItem& item = items[static_cast<size_t>(i)];
+        if (item.Width != 0) {
+            f.lsvProcesses->SetColumnWidth(i, item.Width);
+        } else {
+            item.Width = f.lsvProcesses->ColumnWidth(i);
+        }
+    }
+
+    TStatusBar& bar = *f.stbStatus;
+    std::wstring user = L"User: " + LocalUserName();
+    bar.SetPanelText(0, user);
+    bar.SetPanelWidth(0, bar.TextWidth(user) + 10);
+    std::wstring computer = L"Computer: " + LocalComputerName();
+    bar.SetPanelText(1, computer);
+    bar.SetPanelWidth(1, bar.TextWidth(computer) + 10);
+
+    // A failing first tick is shown and the start goes on.
+    try {
+        UpdateTimerTimer(nullptr);
+    } catch (...) {
+        Application().HandleException(std::current_exception());
+    }
+    RefreshProcessList(nullptr);
+}
+
+TCMain::~TCMain() {
+    TProcessItems& items = CRegistry().ProcessItems;
+    for (int i = 0; i < 7; ++i) {
+        // A hidden column keeps the width it had when it was shown.
+        int width = frmMain->lsvProcesses->ColumnWidth(i);
+        if (width != 0) items[static_cast<size_t>(i)].Width = width;
+    }
+    UpdateTimer.reset();
+}
+
+void TCMain::MenuItemClick(TComponent* sender) {
+    TfrmMain& f = *frmMain;
+    auto endSession = [&](const wchar_t* what, bool logoff, bool reboot, bool powerOff) {
+        if (MessageDlg(std::wstring(L"All unsaved data will be lost.\r\nContinue to ") + what + L"?",
+                       TMsgDlgType::mtWarning, TMsgDlgButtons::mbOKCancel) != mrOk)
+            return;
+        ExitWindowsSession(logoff, reboot, powerOff, false);
+        f.Close();
+    };
+    if (sender == f.mniExit) {
+        f.Close();
+    } else if (sender == f.mniShutdownprocess) {
+        TerminateSelectedProcess();
+    } else if (sender == f.mniMinimize) {
+        MinimizeAllWindows(f.Handle());
+    } else if (sender == f.mniStartscreensaver) {
+        StartScreenSaver();
+    } else if (sender == f.mniLogout) {
+        endSession(L"logout", true, false, false);
+    } else if (sender == f.mniSwitch) {
+        SwitchToProcess(sender);
+    } else if (sender == f.mniReboot) {
+        endSession(L"reboot", false, true, false);
+    } else if (sender == f.mniShutdowncomputer) {
+        endSession(L"shutdown", false, false, true);
+    }
+}
+
+void TCMain::FillListView(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList) {
+    if (IdLookup == TIdLookup::PerRow) {
+        FillRows(listView, imageList, list, isModuleList, nullptr);
+        return;
+    }
+    if (!isModuleList) {
+        // The process list's own entries are the reading of the table.
+        TProcessIdIndex index = IndexOf(list);
+        FillRows(listView, imageList, list, isModuleList, &index);
+        return;
+    }
+    TStringList processes;
+    if (!ListRunningProcesses(processes, true)) processes.Clear();
+    TProcessIdIndex index = IndexOf(processes);
+    FillRows(listView, imageList, list, isModuleList, &index);
+}
+
+void TCMain::FillRows(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
+                      const TProcessIdIndex* index) {
+    TfrmMain& f = *frmMain;
+    TTextMeasure measure = [&f](const std::wstring& text) { return f.TextWidth(text); };
+    listView.BeginUpdate();
+    struct EndUpdate {
+        TListView& view;
+        ~EndUpdate() { view.EndUpdate(); }
+    } endUpdate{listView};
+    for (const auto& entry : list) {
+        int row = listView.AddItem();
+        const std::wstring& fileName = entry.Text;
+        std::vector<std::wstring> subItems(isModuleList ? 6 : 7, L"-");
+        std::int32_t id = index ? index->Find(fileName) : ProcessIdFromFileName(fileName);
+        std::wstring idText = ProcessIdText(id);
+        const TFileInfoItem& item =
+            GetFileInfoItem(fileName, idText, isModuleList ? TIconType::itExtension : TIconType::itFile);
+        listView.SetItemImage(row, imageList.AddIcon(item.Icon()));
+        subItems[3] = FitPathToWidth(item.Filename(), measure, listView.ColumnWidth(4));
+        subItems[0] = item.Product();
+        subItems[1] = item.Company();
+        subItems[2] = item.Description();
+        subItems[4] = item.Version();
+        if (!isModuleList) subItems[5] = idText;
+        // A product of "-" shows the file's name instead.
+        if (subItems[0] == L"-") subItems[0] = FileNamePart(fileName);
+        listView.SetSubItems(row, std::move(subItems));
+    }
+}
+
+void TCMain::RefreshProcessList(TComponent*) {
+    TfrmMain& f = *frmMain;
+    TListView& processes = *f.lsvProcesses;
+    TListView& modules = *f.lsvModules;
+    UpdateTimer->SetEnabled(false);
+    UpdateTimer->SetOnTimer(nullptr);
+    processes.OnResize = nullptr;
+
+    int selected = processes.SelectedIndex();
+
+    TProcessItems& items = CRegistry().ProcessItems;
+    int sum = 0;
+    for (int i : {0, 1, 2, 3, 5, 6}) {
+        TProcessItem& item = items[static_cast<size_t>(i)];
+        int shown = processes.ColumnWidth(i);
+        if (shown != 0) item.Width = shown;
+        if (item.Visible) {
+            processes.SetColumnWidth(i, item.Width);
+            sum += processes.ColumnWidth(i);
+        } else {
+            processes.SetColumnWidth(i, 0);
+        }
+        if (i < 6) modules.SetColumnWidth(i, processes.ColumnWidth(i));
+        // Both lists take their fill columns' widths from a size change.
+        f.SetWidth(f.Width() - 1);
+        f.SetWidth(f.Width() + 1);
+    }
+    processes.SetColumnWidth(4, PathColumnWidth(items[4].Visible, processes.ClientWidth(), sum,
+                                                ::GetSystemMetrics(SM_CXVSCROLL)));
+
+    processes.Clear();
+    f.ProcessIconList->Clear();
+    {
+        TStringList list;
+        if (ListRunningProcesses(list, true)) FillListView(processes, *f.ProcessIconList, list, false);
+    }
+
+    int row = std::min(selected, processes.ItemCount() - 1);
+    if (row >= 0) processes.SelectItem(row);
+
+    RefreshListTimer = 600;
+    processes.OnResize = [this](TComponent* sender) { ProcessListResize(sender); };
+    UpdateTimer->SetInterval(1000);
+    UpdateTimer->SetOnTimer([this](TComponent* sender) { UpdateTimerTimer(sender); });
+    UpdateTimer->SetEnabled(true);
+}
+
+void TCMain::TerminateSelectedProcess() {
+    TListView& processes = *frmMain->lsvProcesses;
+    if (processes.ItemFocused() < 0) return;
+    std::int32_t id = SelectedProcessId();
+    auto rowName = [&processes]() -> std::wstring {
+        int row = processes.ItemFocused();
+        if (row < 0) return L"";
+        const auto& subs = processes.Item(row).SubItems;
+        return subs.empty() ? L"" : subs[0];
+    };
+    auto cannot = [&] {
+        MessageDlg(L"Can not terminate " + rowName() + L".", TMsgDlgType::mtInformation, TMsgDlgButtons::mbOK);
+    };
+    if (id == -1) {
+        cannot();
+        return;
+    }
+    try {
+        if (MessageDlg(L"Do you want to terminate " + rowName() + L"?\r\nPossible the system become instable or out of control.",
+                       TMsgDlgType::mtWarning, TMsgDlgButtons::mbYesNo) != mrYes)
+            return;
+        unique_handle process(::OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(id)));
+        if (process && ::TerminateProcess(process.get(), 0)) {
+            int row = processes.ItemFocused();
+            if (row >= 0) processes.DeleteItem(row);
+        } else {
+            cannot();
+        }
+    } catch (...) {
+        cannot();
+    }
+}
+
+void TCMain::UpdateTimerTimer(TComponent*) {
+    TStatusBar& bar = *frmMain->stbStatus;
+    std::uint8_t percent;
+    try {
+        percent = MemoryLoadPercent();
+        FMemoryErrorShown = false;
+    } catch (...) {
+        // A query that keeps failing is shown once, not in a box every second.
+        if (FMemoryErrorShown) return;
+        FMemoryErrorShown = true;
+        throw;
+    }
+    std::wstring memory = L"Memory used: " + std::to_wstring(percent) + L"%";
+    bar.SetPanelText(2, memory);
+    bar.SetPanelWidth(2, bar.TextWidth(memory) + 10);
+    bar.SetPanelText(3, L"Process count: " + std::to_wstring(frmMain->lsvProcesses->ItemCount()));
+    bar.SetPanelText(4, L"Uptime: " + UptimeText());
+    --RefreshListTimer;
+    if (RefreshListTimer < 1) {
+        // While a box waits for an answer the list is not rebuilt under it.
+        if (OpenMessageBoxCount() > 0) {
+            RefreshListTimer = 1;
+            return;
+        }
+        RefreshListTimer = 600;
+        RefreshProcessList(nullptr);
+    }
+}
+
+void TCMain::UpdateItemsMenu(TComponent*) {
+    for (int i = 0; i < 7; ++i) frmMain->ItemEntry(i)->SetChecked(CRegistry().ProcessItems[static_cast<size_t>(i)].Visible);
+}
+
+void TCMain::ToggleProcessItem(TComponent* sender) {
+    auto* entry = dynamic_cast<TMenuItem*>(sender);
+    if (!entry || entry->Tag < 0 || entry->Tag > 6) return;
+    CRegistry().ProcessItems[static_cast<size_t>(entry->Tag)].Visible = !entry->Checked();
+    RefreshProcessList(nullptr);
+}
+
+void TCMain::ProcessListResize(TComponent*) { RefreshListTimer = 1; }
+
+std::int32_t TCMain::SelectedProcessId() const {
+    TListView& processes = *frmMain->lsvProcesses;
+    int row = processes.ItemFocused();
+    if (row < 0) return -1;
+    const auto& subs = processes.Item(row).SubItems;
+    return subs.size() > 5 ? ProcessIdFromText(subs[5]) : -1;
+}
+
+void TCMain::ShowProcessModules(TComponent*) {
+    TfrmMain& f = *frmMain;
+    f.lsvModules->Clear();
+    f.ModulleIconList->Clear();
+    TStringList list;
+    std::int32_t id = SelectedProcessId();
+    if (id != -1 && ListLoadedModules(list, static_cast<std::uint32_t>(id), false))
+        FillListView(*f.lsvModules, *f.ModulleIconList, list, true);
+}
+
+void TCMain::SwitchToProcess(TComponent*) {
+    HWND wnd = MainWindowFromProcessId(static_cast<std::uint32_t>(SelectedProcessId()));
+    TVtxAppInstances::BringAppWindowToFront(wnd);
+}
+
+} // namespace vtx

@@ -1,0 +1,46 @@
+// The main controller: wires the main window's menus and lists, owns the
+// one-second timer, fills the lists and the status bar, runs the commands.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include "app/KbxControllerCustomMain.h"
+#include "toolkit/StringList.h"
+#include "toolkit/Timer.h"
+
+namespace vtx {
+
+class TProcessIdIndex;
+
+class TCMain : public TCCustomMain {
+public:
+    TCMain();
+    ~TCMain() override;
+
+    // Seconds left until the next automatic refresh.
+    std::int32_t RefreshListTimer = 600;
+    std::unique_ptr<TTimer> UpdateTimer;
+
+    // How a fill finds each row's process ID: one reading of the process
+    // table per fill, or a full enumeration per row (kept for measuring).
+    enum class TIdLookup { OneSnapshot, PerRow };
+    TIdLookup IdLookup = TIdLookup::OneSnapshot;
+
+    void MenuItemClick(TComponent* sender);
+    void FillListView(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList);
+    void RefreshProcessList(TComponent* sender);
+    void TerminateSelectedProcess();
+    void UpdateTimerTimer(TComponent* sender);
+    void UpdateItemsMenu(TComponent* sender);
+    void ToggleProcessItem(TComponent* sender);
+    void ProcessListResize(TComponent* sender);
+    std::int32_t SelectedProcessId() const;
+    void ShowProcessModules(TComponent* sender);
+    void SwitchToProcess(TComponent* sender);
+
+private:
+    void FillRows(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
+                  const TProcessIdIndex* index);
+    bool FMemoryErrorShown = false;
+};
+
+} // namespace vtx

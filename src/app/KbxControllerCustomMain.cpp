@@ -1,0 +1,28 @@
+#include "app/KbxControllerCustomMain.h"
+#include "toolkit/Application.h"
+
+namespace vtx {
+
+TCCustomMain::TCCustomMain() {
+    frmMain = static_cast<TfrmMain*>(Application().AdoptForm(std::make_unique<TfrmMain>()));
+    frmMain->SetCaption(Application().Title());
+    CRegistry().FormLoad(*frmMain);
+}
+
+TCCustomMain::~TCCustomMain() {
+    try {
+        CRegistry().FormSave(*frmMain);
+    } catch (const std::exception& e) {
+        Application().ShowException(e);
+    }
+    // Its destruction writes the column settings.
+    std::unique_ptr<TCRegistry> settings = std::move(FCRegistry);
+    settings.reset();
+}
+
+TCRegistry& TCCustomMain::CRegistry() {
+    if (!FCRegistry) FCRegistry = std::make_unique<TCRegistry>();
+    return *FCRegistry;
+}
+
+} // namespace vtx

@@ -1,0 +1,287 @@
+#include "toolkit/Controls.h"
+#include <algorithm>
+#include "toolkit/Application.h"
+#include "toolkit/Dpi.h"
+
+namespace vtx {
+
+namespace {
+
+const wchar_t kControlProp[] = L"VtxControl";
+
+// Controls without a container live under this hidden window.
+HWND ParkingWindow() {
+    static HWND parking = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VtxParking";
+        ::RegisterClassW(&wc);
+        return ::CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
+                                 nullptr);
+    }();
+    return parking;
+}
+
+} // namespace
+
+void FireEvent(const TNotifyEvent& event, TComponent* sender) noexcept {
+    if (!event) return;
+    try {
+        event(sender);
+    } catch (...) {
+        Application().HandleException(std::current_exception());
+    }
+}
+
+TControl::~TControl() {
+    if (FParent) FParent->RemoveControl(this);
+    if (FHandle) {
+        if (FSubclassed) ::RemoveWindowSubclass(FHandle, SubclassProc, 1);
+        ::RemovePropW(FHandle, kControlProp);
+        ::DestroyWindow(FHandle);
+        FHandle = nullptr;
+    }
+}
+
+TControl* TControl::FromHandle(HWND wnd) noexcept {
+    return wnd ? static_cast<TControl*>(::GetPropW(wnd, kControlProp)) : nullptr;
+}
+
+void TControl::CreateHandle(TWinControl* parent, DWORD exStyle, const wchar_t* className, DWORD style,
+                            const std::wstring& text) {
+    HWND parentWnd = parent ? parent->Handle() : ParkingWindow();
+    HWND wnd = ::CreateWindowExW(exStyle, className, text.c_str(), style | WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                                 parentWnd, nullptr, Application().Instance(), nullptr);
+    AttachHandle(wnd);
+    if (parent) parent->InsertControl(this);
+}
+
+void TControl::AttachHandle(HWND wnd) noexcept {
+    FHandle = wnd;
+    if (wnd) ::SetPropW(wnd, kControlProp, this);
+}
+
+void TControl::Subclass() noexcept {
+    if (FHandle && !FSubclassed) FSubclassed = ::SetWindowSubclass(FHandle, SubclassProc, 1, 0) != FALSE;
+}
+
+LRESULT CALLBACK TControl::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) noexcept {
+    try {
+        if (TControl* self = FromHandle(wnd)) {
+            LRESULT result = 0;
+            if (self->WindowMessage(msg, wp, lp, result)) return result;
+            if (msg == WM_SIZE) {
+                LRESULT r = ::DefSubclassProc(wnd, msg, wp, lp);
+                self->Resized();
+                return r;
+            }
+        }
+    } catch (...) {
+        Application().HandleException(std::current_exception());
+    }
+    return ::DefSubclassProc(wnd, msg, wp, lp);
+}
+
+void TControl::Resized() noexcept {
+    if (auto* container = dynamic_cast<TWinControl*>(this)) {
+        try {
+            container->Realign();
+        } catch (...) {
+            Application().HandleException(std::current_exception());
+        }
+    }
+    TNotifyEvent handler = OnResize;
+    FireEvent(handler, this);
+}
+
+void TControl::SetAlign(TAlign align) {
+    FAlign = align;
+    if (FParent) FParent->Realign();
+}
+
+RECT TControl::BoundsRect() const noexcept {
+    RECT r{};
+    if (!FHandle) return r;
+    ::GetWindowRect(FHandle, &r);
+    HWND parent = ::GetParent(FHandle);
+    if (parent && (::GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD)) {
+        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    }
+    return r;
+}
+
+int TControl::Width() const noexcept {
+    RECT r = BoundsRect();
+    return r.right - r.left;
+}
+
+int TControl::Height() const noexcept {
+    RECT r = BoundsRect();
+    return r.bottom - r.top;
+}
+
+int TControl::ClientWidth() const noexcept {
+    RECT r{};
+    if (FHandle) ::GetClientRect(FHandle, &r);
+    return r.right;
+}
+
+int TControl::ClientHeight() const noexcept {
+    RECT r{};
+    if (FHandle) ::GetClientRect(FHandle, &r);
+    return r.bottom;
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    if (!FHandle) return;
+    ::SetWindowPos(FHandle, nullptr, left, top, std::max(width, 0), std::max(height, 0),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (FParent && FAlign != TAlign::alNone) FParent->Realign();
+}
+
+void TControl::SetVisible(bool visible) {
+    if (FHandle) ::ShowWindow(FHandle, visible ? SW_SHOWNA : SW_HIDE);
+    if (FParent) FParent->Realign();
+}
+
+void TControl::SetEnabled(bool enabled) {
+    if (FHandle) ::EnableWindow(FHandle, enabled);
+}
+
+std::wstring TControl::Text() const {
+    if (!FHandle) return {};
+    int length = ::GetWindowTextLengthW(FHandle);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(FHandle, text.data(), length + 1)));
+    return text;
+}
+
+void TControl::SetText(const std::wstring& text) {
+    if (FHandle) ::SetWindowTextW(FHandle, text.c_str());
+}
+
+void TControl::SetFont(HFONT font) noexcept {
+    if (FHandle) ::SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+HFONT TControl::Font() const noexcept {
+    return FHandle ? reinterpret_cast<HFONT>(::SendMessageW(FHandle, WM_GETFONT, 0, 0)) : nullptr;
+}
+
+void TControl::Repaint() noexcept {
+    if (FHandle) {
+        ::InvalidateRect(FHandle, nullptr, TRUE);
+        ::UpdateWindow(FHandle);
+    }
+}
+
+void TControl::SetParent(TWinControl* parent) {
+    if (FParent == parent) return;
+    if (FParent) {
+        TWinControl* old = FParent;
+        old->RemoveControl(this);
+        old->Realign();
+    }
+    ::SetParent(FHandle, parent ? parent->Handle() : ParkingWindow());
+    if (parent) {
+        parent->InsertControl(this);
+        parent->Realign();
+    }
+}
+
+UINT TControl::Dpi() const noexcept { return WindowDpi(FHandle); }
+
+int TControl::Scale(int value) const noexcept { return ScaleToDpi(value, Dpi()); }
+
+TWinControl::~TWinControl() {
+    for (TControl* child : FControls) child->FParent = nullptr;
+    FControls.clear();
+}
+
+void TWinControl::InsertControl(TControl* control) {
+    control->FParent = this;
+    FControls.push_back(control);
+}
+
+void TWinControl::RemoveControl(TControl* control) noexcept {
+    auto it = std::find(FControls.begin(), FControls.end(), control);
+    if (it != FControls.end()) FControls.erase(it);
+    control->FParent = nullptr;
+}
+
+void TWinControl::Realign() {
+    static thread_local int depth = 0;
+    if (!FHandle || depth > 4) return;
+    ++depth;
+    struct Leave {
+        ~Leave() { --depth; }
+    } leave;
+    RECT area{};
+    ::GetClientRect(FHandle, &area);
+    // A copy: moving children may change the list through their handlers.
+    std::vector<TControl*> children = FControls;
+    for (TControl* child : children) {
+        if (!child->Handle() || !::IsWindowVisible(child->Handle())) continue;
+        int height = child->Height();
+        int width = area.right - area.left;
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        switch (child->FAlign) {
+        case TAlign::alTop:
+            ::SetWindowPos(child->Handle(), nullptr, area.left, area.top, width, height, flags);
+            area.top += height;
+            break;
+        case TAlign::alBottom:
+            ::SetWindowPos(child->Handle(), nullptr, area.left, area.bottom - height, width, height, flags);
+            area.bottom -= height;
+            break;
+        default:
+            break;
+        }
+    }
+    for (TControl* child : children) {
+        if (child->FAlign == TAlign::alClient && child->Handle() && ::IsWindowVisible(child->Handle())) {
+            ::SetWindowPos(child->Handle(), nullptr, area.left, area.top, std::max(0L, area.right - area.left),
+                           std::max(0L, area.bottom - area.top), SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+}
+
+bool TWinControl::RouteChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lp);
+        if (TControl* child = FromHandle(header->hwndFrom)) {
+            result = child->HandleNotify(header);
+            return true;
+        }
+        // Header controls notify through their list view.
+        if (TControl* owner = FromHandle(::GetParent(header->hwndFrom))) {
+            if (owner != this) {
+                result = owner->HandleNotify(header);
+                return true;
+            }
+        }
+        return false;
+    }
+    case WM_COMMAND:
+        if (lp) {
+            if (TControl* child = FromHandle(reinterpret_cast<HWND>(lp))) {
+                child->HandleCommand(HIWORD(wp));
+                result = 0;
+                return true;
+            }
+        }
+        return false;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+        if (TControl* child = FromHandle(reinterpret_cast<HWND>(lp))) {
+            return child->HandleColor(reinterpret_cast<HDC>(wp), result);
+        }
+        return false;
+    }
+    return false;
+}
+
+} // namespace vtx

@@ -1,0 +1,132 @@
+// The window toolkit's base: components with names and tags, controls that
+// wrap one window each, and containers that align their children.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vtx {
+
+class TComponent {
+public:
+    TComponent() = default;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+    virtual ~TComponent() = default;
+
+    std::wstring Name;
+    std::intptr_t Tag = 0;
+};
+
+using TNotifyEvent = std::function<void(TComponent* sender)>;
+
+// Runs an event handler; an exception goes to the application's error display
+// and never further.
+void FireEvent(const TNotifyEvent& event, TComponent* sender) noexcept;
+
+enum class TAlign { alNone, alTop, alBottom, alClient };
+
+class TWinControl;
+
+// A control backed by one window. The window is destroyed with the object.
+class TControl : public TComponent {
+public:
+    ~TControl() override;
+
+    HWND Handle() const noexcept { return FHandle; }
+    TWinControl* Parent() const noexcept { return FParent; }
+    // The control object of a window made by this toolkit, or nullptr.
+    static TControl* FromHandle(HWND wnd) noexcept;
+
+    TAlign Align() const noexcept { return FAlign; }
+    void SetAlign(TAlign align);
+
+    // Position and size relative to the parent's client area, in pixels.
+    RECT BoundsRect() const noexcept;
+    int Left() const noexcept { return BoundsRect().left; }
+    int Top() const noexcept { return BoundsRect().top; }
+    int Width() const noexcept;
+    int Height() const noexcept;
+    void SetBounds(int left, int top, int width, int height);
+    void SetWidth(int width) { RECT r = BoundsRect(); SetBounds(r.left, r.top, width, r.bottom - r.top); }
+    void SetHeight(int height) { RECT r = BoundsRect(); SetBounds(r.left, r.top, r.right - r.left, height); }
+    int ClientWidth() const noexcept;
+    int ClientHeight() const noexcept;
+
+    bool Visible() const noexcept { return FHandle && ::IsWindowVisible(FHandle); }
+    void SetVisible(bool visible);
+    bool Enabled() const noexcept { return FHandle && ::IsWindowEnabled(FHandle); }
+    void SetEnabled(bool enabled);
+    std::wstring Text() const;
+    void SetText(const std::wstring& text);
+    void SetFont(HFONT font) noexcept;
+    HFONT Font() const noexcept;
+    void Repaint() noexcept;
+    // Moves the control to another container, or takes it out of any (nullptr).
+    void SetParent(TWinControl* parent);
+
+    // Scales a 96-dpi length to the dpi of the control's window.
+    int Scale(int value) const noexcept;
+    UINT Dpi() const noexcept;
+
+    std::wstring Hint;
+    TNotifyEvent OnResize;
+
+    // Notifications sent by this control to its parent, routed back here.
+    virtual LRESULT HandleNotify(NMHDR* header) { return 0; }
+    virtual void HandleCommand(WORD notifyCode) {}
+    virtual bool HandleColor(HDC dc, LRESULT& result) { return false; }
+
+protected:
+    TControl() = default;
+    // Creates the window as a child of parent (or a hidden holder when none).
+    void CreateHandle(TWinControl* parent, DWORD exStyle, const wchar_t* className, DWORD style,
+                      const std::wstring& text);
+    // Wraps an existing window (used by forms, which create their own).
+    void AttachHandle(HWND wnd) noexcept;
+    // Per-control handling of its own window's messages (common controls are
+    // subclassed). Return true when handled.
+    virtual bool WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
+    void Subclass() noexcept;
+    void Resized() noexcept;
+
+    HWND FHandle = nullptr;
+    TWinControl* FParent = nullptr;
+    TAlign FAlign = TAlign::alNone;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                         DWORD_PTR data) noexcept;
+    bool FSubclassed = false;
+    friend class TWinControl;
+};
+
+// A control that holds other controls and aligns them.
+class TWinControl : public TControl {
+public:
+    ~TWinControl() override;
+    const std::vector<TControl*>& Controls() const noexcept { return FControls; }
+    int ControlCount() const noexcept { return static_cast<int>(FControls.size()); }
+    // Lays out the aligned children: top and bottom ones in insertion order
+    // from the edges inwards, then the client one in what is left.
+    void Realign();
+    COLORREF Color = ::GetSysColor(COLOR_BTNFACE);
+
+    using TMouseMoveEvent = std::function<void(TComponent* sender, int x, int y)>;
+    TMouseMoveEvent OnMouseMove;
+
+protected:
+    // Routes child notifications; containers call it from their window procedure.
+    bool RouteChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control) noexcept;
+
+private:
+    std::vector<TControl*> FControls;
+    friend class TControl;
+};
+
+} // namespace vtx

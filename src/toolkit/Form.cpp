@@ -1,0 +1,235 @@
+#include "toolkit/Form.h"
+#include <set>
+#include "toolkit/Application.h"
+#include "toolkit/Dpi.h"
+#include "toolkit/Menu.h"
+
+namespace vtx {
+
+namespace {
+
+void RegisterFormClass(const std::wstring& name, WNDPROC proc) {
+    static std::set<std::wstring> registered;
+    if (registered.count(name)) return;
+    WNDCLASSEXW wc{sizeof wc};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = Application().Instance();
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+    wc.lpszClassName = name.c_str();
+    ::RegisterClassExW(&wc);
+    registered.insert(name);
+}
+
+} // namespace
+
+TForm::TForm(const std::wstring& windowClass, TBorderStyle border, int designLeft, int designTop, int designWidth,
+             int designHeight, DWORD extraStyle, DWORD extraExStyle)
+    : FBorderStyle(border) {
+    Application().Initialize();
+    RegisterFormClass(windowClass, WndProc);
+    UINT dpi = SystemDpi();
+    DWORD style = WS_CLIPCHILDREN | extraStyle;
+    DWORD exStyle = extraExStyle;
+    if (border == TBorderStyle::bsSizeable) {
+        style |= WS_OVERLAPPEDWINDOW;
+    } else {
+        style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
+        exStyle |= WS_EX_DLGMODALFRAME;
+    }
+    // Forms after the main one belong to the hidden application window, so
+    // they get no taskbar button of their own.
+    HWND owner = Application().MainForm() ? Application().Handle() : nullptr;
+    HWND wnd = ::CreateWindowExW(exStyle, windowClass.c_str(), L"", style, ScaleToDpi(designLeft, dpi),
+                                 ScaleToDpi(designTop, dpi), ScaleToDpi(designWidth, dpi),
+                                 ScaleToDpi(designHeight, dpi), owner, nullptr, Application().Instance(), this);
+    AttachHandle(wnd);
+    CreateDesignFont(WindowDpi(wnd));
+    Application().RegisterForm(this);
+}
+
+TForm::~TForm() {
+    Application().UnregisterForm(this);
+    if (FMenu && FHandle) ::SetMenu(FHandle, nullptr);
+}
+
+void TForm::CreateDesignFont(UINT dpi) {
+    LOGFONTW lf{};
+    lf.lfHeight = -::MulDiv(8, static_cast<int>(dpi), 72);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    wcscpy_s(lf.lfFaceName, L"MS Sans Serif");
+    FFont.reset(::CreateFontIndirectW(&lf));
+    SetFont(FFont.get());
+}
+
+void TForm::ApplyFontToChildren() {
+    ::EnumChildWindows(
+        FHandle,
+        [](HWND child, LPARAM font) noexcept -> BOOL {
+            ::SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(FFont.get()));
+}
+
+int TForm::TextWidth(const std::wstring& text) const {
+    window_dc dc(FHandle);
+    select_object font(dc.get(), FFont.get());
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+TWindowState TForm::WindowState() const noexcept {
+    if (::IsIconic(FHandle)) return TWindowState::wsMinimized;
+    if (::IsZoomed(FHandle)) return TWindowState::wsMaximized;
+    return TWindowState::wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState state) {
+    int cmd = state == TWindowState::wsMinimized ? SW_MINIMIZE
+              : state == TWindowState::wsMaximized ? SW_MAXIMIZE
+                                                   : SW_RESTORE;
+    ::ShowWindow(FHandle, cmd);
+}
+
+void TForm::PlaceCentered() {
+    RECT r{};
+    ::GetWindowRect(FHandle, &r);
+    HMONITOR monitor = ::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO mi{sizeof mi};
+    ::GetMonitorInfoW(monitor, &mi);
+    const RECT& work = mi.rcWork;
+    int width = r.right - r.left;
+    int height = r.bottom - r.top;
+    int left = work.left + ((work.right - work.left) - width) / 2;
+    int top = work.top + ((work.bottom - work.top) - height) / 2;
+    if (left < work.left) left = work.left;
+    if (top < work.top) top = work.top;
+    ::SetWindowPos(FHandle, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::Show() {
+    if (!FShownOnce) {
+        FShownOnce = true;
+        if (CenterOnShow) PlaceCentered();
+    }
+    ::ShowWindow(FHandle, SW_SHOW);
+    ::SetForegroundWindow(FHandle);
+}
+
+void TForm::Hide() { ::ShowWindow(FHandle, SW_HIDE); }
+
+void TForm::Close() {
+    TCloseAction action = TCloseAction::caHide;
+    if (OnClose) {
+        try {
+            OnClose(this, action);
+        } catch (...) {
+            Application().HandleException(std::current_exception());
+            return;
+        }
+    }
+    if (action == TCloseAction::caNone) return;
+    if (Application().MainForm() == this) {
+        // The window itself stays until the application frees it, so its
+        // placement and columns can still be read after the loop ends.
+        Hide();
+        Application().Terminate();
+    } else {
+        Hide();
+    }
+}
+
+void TForm::SetMenu(TMainMenu* menu) {
+    FMenu = menu;
+    ::SetMenu(FHandle, menu ? menu->Handle() : nullptr);
+}
+
+void TForm::SetAlphaBlend(bool on) {
+    LONG ex = ::GetWindowLongW(FHandle, GWL_EXSTYLE);
+    ::SetWindowLongW(FHandle, GWL_EXSTYLE, on ? (ex | WS_EX_LAYERED) : (ex & ~WS_EX_LAYERED));
+    if (on) ::SetLayeredWindowAttributes(FHandle, 0, FAlpha, LWA_ALPHA);
+}
+
+void TForm::SetAlphaBlendValue(BYTE value) {
+    FAlpha = value;
+    if (::GetWindowLongW(FHandle, GWL_EXSTYLE) & WS_EX_LAYERED)
+        ::SetLayeredWindowAttributes(FHandle, 0, value, LWA_ALPHA);
+}
+
+bool TForm::DispatchMenuCommand(WORD id) {
+    TMenuItem* item = TMenuItem::FromCommand(id);
+    if (!item) return false;
+    TNotifyEvent handler = item->OnClick;
+    FireEvent(handler, item);
+    return true;
+}
+
+LRESULT CALLBACK TForm::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->AttachHandle(wnd);
+    }
+    auto* self = dynamic_cast<TForm*>(FromHandle(wnd));
+    if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
+    try {
+        return self->HandleMessage(msg, wp, lp);
+    } catch (...) {
+        Application().HandleException(std::current_exception());
+        return ::DefWindowProcW(wnd, msg, wp, lp);
+    }
+}
+
+LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    if (FormMessage(msg, wp, lp, result)) return result;
+    if (RouteChildMessage(msg, wp, lp, result)) return result;
+    switch (msg) {
+    case WM_SIZE:
+        Resized();
+        return 0;
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_COMMAND:
+        if (lp == 0 && DispatchMenuCommand(LOWORD(wp))) return 0;
+        break;
+    case WM_INITMENUPOPUP:
+        if (TMenuItem* item = TMenuItem::FromSubmenu(reinterpret_cast<HMENU>(wp))) {
+            TNotifyEvent handler = item->OnClick;
+            FireEvent(handler, item);
+            return 0;
+        }
+        break;
+    case WM_ACTIVATE: {
+        TNotifyEvent handler = LOWORD(wp) == WA_INACTIVE ? OnDeactivate : OnActivate;
+        FireEvent(handler, this);
+        break;
+    }
+    case WM_MOUSEMOVE:
+        if (OnMouseMove) {
+            TMouseMoveEvent handler = OnMouseMove;
+            try {
+                handler(this, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+            } catch (...) {
+                Application().HandleException(std::current_exception());
+            }
+        }
+        break;
+    case WM_DPICHANGED: {
+        auto* suggested = reinterpret_cast<RECT*>(lp);
+        CreateDesignFont(HIWORD(wp));
+        ApplyFontToChildren();
+        ::SetWindowPos(FHandle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    }
+    return ::DefWindowProcW(FHandle, msg, wp, lp);
+}
+
+} // namespace vtx

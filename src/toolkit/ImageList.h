@@ -1,0 +1,28 @@
+// An owned list of small icons for a list view.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include "toolkit/Controls.h"
+
+namespace vtx {
+
+namespace traits {
+inline void destroy_image_list(HIMAGELIST list) noexcept { ::ImageList_Destroy(list); }
+} // namespace traits
+
+class TImageList : public TComponent {
+public:
+    // Icons of size x size pixels (16 at 96 dpi, scaled by the caller).
+    explicit TImageList(int size);
+    ~TImageList() override;
+    HIMAGELIST Handle() const noexcept { return FList; }
+    int Count() const noexcept { return ::ImageList_GetImageCount(FList); }
+    // Adds a copy of the icon; -1 when there is no icon or it has no image.
+    int AddIcon(HICON icon) noexcept;
+    void Clear() noexcept;
+
+private:
+    HIMAGELIST FList;
+};
+
+} // namespace vtx

@@ -1,0 +1,209 @@
+#include "toolkit/ListView.h"
+#include <windowsx.h>
+#include "toolkit/Application.h"
+#include "toolkit/ColumnRules.h"
+#include "toolkit/ImageList.h"
+#include "toolkit/Menu.h"
+
+namespace vtx {
+
+TListView::TListView(TWinControl* parent, const std::wstring& name, bool rowSelect) {
+    Name = name;
+    CreateHandle(parent, WS_EX_CLIENTEDGE, WC_LISTVIEWW,
+                 WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_NOSORTHEADER |
+                     LVS_SHAREIMAGELISTS,
+                 L"");
+    DWORD ex = LVS_EX_DOUBLEBUFFER;
+    if (rowSelect) ex |= LVS_EX_FULLROWSELECT;
+    ::SendMessageW(FHandle, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
+    Subclass();
+}
+
+TListView::~TListView() = default;
+
+void TListView::AddColumn(const std::wstring& caption, int width, int maxWidth, int minWidth, bool fill) {
+    Column column{Scale(minWidth), maxWidth > 0 ? Scale(maxWidth) : 0, fill};
+    FColumns.push_back(column);
+    LVCOLUMNW lvc{};
+    lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    lvc.pszText = const_cast<wchar_t*>(caption.c_str());
+    lvc.cx = ApplyColumnWidthRule(Scale(width), column.MinWidth, column.MaxWidth);
+    lvc.iSubItem = ColumnCount() - 1;
+    ::SendMessageW(FHandle, LVM_INSERTCOLUMNW, static_cast<WPARAM>(ColumnCount() - 1), reinterpret_cast<LPARAM>(&lvc));
+}
+
+int TListView::ColumnWidth(int index) const noexcept {
+    return static_cast<int>(::SendMessageW(FHandle, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(index), 0));
+}
+
+void TListView::SetColumnWidth(int index, int width) {
+    const Column& column = FColumns.at(static_cast<size_t>(index));
+    int stored = ApplyColumnWidthRule(width, column.MinWidth, column.MaxWidth);
+    // The control reads negative widths as auto-size requests; show none.
+    if (stored < 0) stored = 0;
+    ::SendMessageW(FHandle, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(index), MAKELPARAM(stored, 0));
+}
+
+void TListView::ApplyFillColumns() {
+    if (FFilling) return;
+    FFilling = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{FFilling};
+    for (int i = 0; i < ColumnCount(); ++i) {
+        if (!FColumns[static_cast<size_t>(i)].Fill) continue;
+        int others = 0;
+        for (int j = 0; j < ColumnCount(); ++j)
+            if (j != i) others += ColumnWidth(j);
+        SetColumnWidth(i, FillColumnWidth(ClientWidth(), others));
+    }
+}
+
+int TListView::AddItem() {
+    FItems.push_back({});
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = ItemCount() - 1;
+    item.pszText = const_cast<wchar_t*>(L"");
+    item.iImage = I_IMAGENONE;
+    ::SendMessageW(FHandle, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return ItemCount() - 1;
+}
+
+void TListView::SetItemImage(int index, int image) {
+    FItems.at(static_cast<size_t>(index)).ImageIndex = image;
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = index;
+    item.iImage = image < 0 ? I_IMAGENONE : image;
+    ::SendMessageW(FHandle, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void TListView::WriteRowTexts(int index) {
+    const TListItem& row = FItems.at(static_cast<size_t>(index));
+    // A sub-item beyond the last column is kept but not shown.
+    for (size_t k = 0; k < row.SubItems.size() && static_cast<int>(k) + 1 < ColumnCount(); ++k) {
+        LVITEMW item{};
+        item.iSubItem = static_cast<int>(k) + 1;
+        item.pszText = const_cast<wchar_t*>(row.SubItems[k].c_str());
+        ::SendMessageW(FHandle, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void TListView::SetSubItems(int index, std::vector<std::wstring> subItems) {
+    FItems.at(static_cast<size_t>(index)).SubItems = std::move(subItems);
+    WriteRowTexts(index);
+}
+
+void TListView::SetSubItem(int index, int subItem, const std::wstring& text) {
+    auto& subs = FItems.at(static_cast<size_t>(index)).SubItems;
+    if (subItem >= static_cast<int>(subs.size())) subs.resize(static_cast<size_t>(subItem) + 1);
+    subs[static_cast<size_t>(subItem)] = text;
+    if (subItem + 1 < ColumnCount()) {
+        LVITEMW item{};
+        item.iSubItem = subItem + 1;
+        item.pszText = const_cast<wchar_t*>(text.c_str());
+        ::SendMessageW(FHandle, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void TListView::DeleteItem(int index) {
+    FItems.erase(FItems.begin() + index);
+    ::SendMessageW(FHandle, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+}
+
+void TListView::Clear() {
+    FItems.clear();
+    ::SendMessageW(FHandle, LVM_DELETEALLITEMS, 0, 0);
+}
+
+void TListView::BeginUpdate() noexcept {
+    if (FUpdateCount++ == 0) ::SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
+}
+
+void TListView::EndUpdate() noexcept {
+    if (FUpdateCount > 0 && --FUpdateCount == 0) {
+        ::SendMessageW(FHandle, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(FHandle, nullptr, TRUE);
+    }
+}
+
+int TListView::SelectedIndex() const noexcept {
+    return static_cast<int>(::SendMessageW(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+int TListView::ItemFocused() const noexcept {
+    return static_cast<int>(::SendMessageW(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+void TListView::SelectItem(int index) {
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    if (index < 0) {
+        state.state = 0;
+        ::SendMessageW(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+        return;
+    }
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+    ::SendMessageW(FHandle, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+}
+
+void TListView::SetSmallImages(TImageList* images) {
+    FImages = images;
+    ::SendMessageW(FHandle, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images ? images->Handle() : nullptr));
+}
+
+LRESULT TListView::HandleNotify(NMHDR* header) {
+    switch (header->code) {
+    case NM_CLICK: {
+        TNotifyEvent handler = OnClick;
+        FireEvent(handler, this);
+        break;
+    }
+    case NM_DBLCLK: {
+        TNotifyEvent handler = OnDblClick;
+        FireEvent(handler, this);
+        break;
+    }
+    }
+    return 0;
+}
+
+bool TListView::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_SIZE:
+        result = ::DefSubclassProc(FHandle, msg, wp, lp);
+        ApplyFillColumns();
+        Resized();
+        return true;
+    case WM_CONTEXTMENU:
+        if (PopupMenu) {
+            int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+            if (lp == -1) {
+                RECT r{};
+                ::GetWindowRect(FHandle, &r);
+                x = r.left + 8;
+                y = r.top + 8;
+            }
+            PopupMenu->Popup(::GetAncestor(FHandle, GA_ROOT), x, y);
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_NOTIFY: {
+        // The header's width changes obey the column limits while dragging.
+        auto* nm = reinterpret_cast<NMHEADERW*>(lp);
+        if ((nm->hdr.code == HDN_ITEMCHANGINGW || nm->hdr.code == HDN_ITEMCHANGINGA) && nm->pitem &&
+            (nm->pitem->mask & HDI_WIDTH) && nm->iItem >= 0 && nm->iItem < ColumnCount()) {
+            const Column& column = FColumns[static_cast<size_t>(nm->iItem)];
+            nm->pitem->cxy = ApplyColumnWidthRule(nm->pitem->cxy, column.MinWidth, column.MaxWidth);
+        }
+        return false;
+    }
+    }
+    return false;
+}
+
+} // namespace vtx

@@ -1,0 +1,104 @@
+#include "toolkit/Splitter.h"
+#include <algorithm>
+#include "toolkit/Application.h"
+
+namespace vtx {
+
+int SplitterTargetHeight(int requested, int available, int minSize) noexcept {
+    int height = std::min(requested, available - minSize);
+    if (height <= minSize) return 0;
+    return height;
+}
+
+TSplitter::TSplitter(TWinControl* parent, const std::wstring& name, int designHeight) {
+    Name = name;
+    static bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = WndProc;
+        wc.hInstance = Application().Instance();
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_SIZENS);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = L"TSplitter";
+        return ::RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    CreateHandle(parent, 0, L"TSplitter", WS_VISIBLE, L"");
+    SetHeight(Scale(designHeight));
+    static const WORD hatch[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+    FPatternBitmap.reset(::CreateBitmap(8, 8, 1, 1, hatch));
+    FPattern.reset(::CreatePatternBrush(FPatternBitmap.get()));
+}
+
+LRESULT CALLBACK TSplitter::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    auto* self = dynamic_cast<TSplitter*>(FromHandle(wnd));
+    if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
+    try {
+        return self->HandleMessage(msg, wp, lp);
+    } catch (...) {
+        Application().HandleException(std::current_exception());
+        return 0;
+    }
+}
+
+int TSplitter::ParentYFromCursor() const noexcept {
+    POINT pt{};
+    ::GetCursorPos(&pt);
+    ::ScreenToClient(::GetParent(FHandle), &pt);
+    return pt.y;
+}
+
+void TSplitter::DrawLine(int parentY) noexcept {
+    HWND parent = ::GetParent(FHandle);
+    HDC dc = ::GetDCEx(parent, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS | DCX_LOCKWINDOWUPDATE);
+    if (!dc) return;
+    HGDIOBJ old = ::SelectObject(dc, FPattern.get());
+    RECT r{};
+    ::GetClientRect(parent, &r);
+    ::PatBlt(dc, 0, parentY, r.right, Height(), PATINVERT);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(parent, dc);
+}
+
+void TSplitter::DragTo(int parentY) {
+    if (!Resized) return;
+    RECT below = Resized->BoundsRect();
+    int top = Above ? Above->Top() : 0;
+    int requested = below.bottom - (parentY + Height());
+    int available = below.bottom - Height() - top;
+    Resized->SetHeight(SplitterTargetHeight(requested, available, Scale(MinSize)));
+}
+
+LRESULT TSplitter::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        ::SetCapture(FHandle);
+        FDragging = true;
+        FLineY = Top();
+        DrawLine(FLineY);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (FDragging) {
+            DrawLine(FLineY);
+            FLineY = ParentYFromCursor();
+            DrawLine(FLineY);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (FDragging) {
+            FDragging = false;
+            DrawLine(FLineY);
+            ::ReleaseCapture();
+            DragTo(ParentYFromCursor());
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (FDragging) {
+            FDragging = false;
+            DrawLine(FLineY);
+        }
+        return 0;
+    }
+    return ::DefWindowProcW(FHandle, msg, wp, lp);
+}
+
+} // namespace vtx

@@ -1,0 +1,7 @@
+#include "views/KbxViewAbout.h"
+
+namespace vtx {
+
+void ShowAboutBox(int) {}
+
+} // namespace vtx

@@ -1,0 +1,114 @@
+#include "views/ViewMain.h"
+#include "views/KbxViewAbout.h"
+
+namespace vtx {
+
+namespace {
+std::unique_ptr<TMenuItem> Item(const wchar_t* name, const wchar_t* caption, std::intptr_t tag = 0) {
+    return std::make_unique<TMenuItem>(name, caption, tag);
+}
+} // namespace
+
+TfrmMain::TfrmMain() : TForm(L"TfrmMain", TBorderStyle::bsSizeable, 65, 55, 913, 612) {
+    Name = L"frmMain";
+    SetCaption(L"frmMain");
+
+    // Bottom-aligned controls are laid out from the bottom edge upwards in the
+    // order they are made.
+    stbStatus = std::make_unique<TStatusBar>(this, L"stbStatus", 19);
+    stbStatus->SetAlign(TAlign::alBottom);
+    stbStatus->AddPanel(100, L"User:");
+    stbStatus->AddPanel(100, L"Computer:");
+    stbStatus->AddPanel(100, L"Domain:");
+    stbStatus->AddPanel(100, L"Processes:");
+    stbStatus->AddPanel(200, L"Uptime:");
+
+    lsvModules = std::make_unique<TListView>(this, L"lsvModules", false);
+    lsvModules->Hint = L"Modules loaded by selected process";
+    lsvModules->SetHeight(Scale(147));
+    lsvModules->SetAlign(TAlign::alBottom);
+    lsvModules->AddColumn(L"", 20, 20, 20, false);
+    lsvModules->AddColumn(L"Module", 235, 300, 0, false);
+    lsvModules->AddColumn(L"Company", 125, 300, 0, false);
+    lsvModules->AddColumn(L"Description", 220, 500, 0, false);
+    lsvModules->AddColumn(L"Path and filename", 50, 500, 0, true);
+    lsvModules->AddColumn(L"Version", 80, 300, 0, false);
+
+    Splitter1 = std::make_unique<TSplitter>(this, L"Splitter1", 3);
+    Splitter1->SetAlign(TAlign::alBottom);
+
+    lsvProcesses = std::make_unique<TListView>(this, L"lsvProcesses", true);
+    lsvProcesses->Hint = L"Currently running processes";
+    lsvProcesses->SetAlign(TAlign::alClient);
+    lsvProcesses->AddColumn(L"", 20, 20, 0, false);
+    lsvProcesses->AddColumn(L"Process", 235, 300, 0, false);
+    lsvProcesses->AddColumn(L"Company", 125, 300, 0, false);
+    lsvProcesses->AddColumn(L"Description", 220, 500, 0, false);
+    lsvProcesses->AddColumn(L"Path and filename", 50, 500, 0, true);
+    lsvProcesses->AddColumn(L"Version", 80, 300, 0, false);
+    lsvProcesses->AddColumn(L"Process ID", 65, 0, 0, false);
+    ::SetWindowPos(lsvProcesses->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Splitter1->Resized = lsvModules.get();
+    Splitter1->Above = lsvProcesses.get();
+
+    ProcessIconList = std::make_unique<TImageList>(Scale(16));
+    ProcessIconList->Name = L"ProcessIconList";
+    ModulleIconList = std::make_unique<TImageList>(Scale(16));
+    ModulleIconList->Name = L"ModulleIconList";
+    lsvProcesses->SetSmallImages(ProcessIconList.get());
+    lsvModules->SetSmallImages(ModulleIconList.get());
+
+    mmMain = std::make_unique<TMainMenu>();
+    mmMain->Name = L"mmMain";
+    mniFile = mmMain->Add(Item(L"mniFile", L"&File"));
+    mniExit = mniFile->Add(Item(L"mniExit", L"E&xit"));
+    mniDesktop = mmMain->Add(Item(L"mniDesktop", L"&Desktop"));
+    mniStartscreensaver = mniDesktop->Add(Item(L"mniStartscreensaver", L"&Start screensaver"));
+    mniMinimize = mniDesktop->Add(Item(L"mniMinimize", L"&Minimize all windows"));
+    mniSystem = mmMain->Add(Item(L"mniSystem", L"&System"));
+    mniLogout = mniSystem->Add(Item(L"mniLogout", L"&Logout Windows user"));
+    mniReboot = mniSystem->Add(Item(L"mniReboot", L"&Reboot computer"));
+    mniShutdowncomputer = mniSystem->Add(Item(L"mniShutdowncomputer", L"&Shutdown computer"));
+    mniAbout = mmMain->Add(Item(L"mniAbout", L"&About"));
+    mmMain->Build();
+    SetMenu(mmMain.get());
+
+    popProcess = std::make_unique<TPopupMenu>();
+    popProcess->Name = L"popProcess";
+    mniSwitch = popProcess->Add(Item(L"mniSwitch", L"&Switch to process"));
+    mniShutdownprocess = popProcess->Add(Item(L"mniShutdownprocess", L"Shut&down process"));
+    N1 = popProcess->Add(Item(L"N1", L"-"));
+    mniRefresh = popProcess->Add(Item(L"mniRefresh", L"&Refresh screen"));
+    mniItems = popProcess->Add(Item(L"mniItems", L"&Items"));
+    const wchar_t* captions[7] = {L"&Icon",    L"&Product",  L"&Company",   L"&Description",
+                                  L"Path and &filename", L"&Version", L"P&rocess ID"};
+    TMenuItem** entries[7] = {&mniItem0, &mniItem1, &mniItem2, &mniItem3, &mniItem4, &mniItem5, &mniItem6};
+    for (int i = 0; i < 7; ++i) {
+        *entries[i] = mniItems->Add(Item((L"mniItem" + std::to_wstring(i)).c_str(), captions[i], i));
+        (*entries[i])->SetChecked(i < 5);
+    }
+    popProcess->Build();
+    lsvProcesses->PopupMenu = popProcess.get();
+
+    mniAbout->OnClick = [this](TComponent* sender) { mniAboutClick(sender); };
+    ApplyFontToChildren();
+    Realign();
+}
+
+TfrmMain::~TfrmMain() {
+    SetMenu(nullptr);
+    // Children go before the form's own window.
+    lsvProcesses.reset();
+    Splitter1.reset();
+    lsvModules.reset();
+    stbStatus.reset();
+}
+
+TMenuItem* TfrmMain::ItemEntry(int index) const {
+    TMenuItem* entries[7] = {mniItem0, mniItem1, mniItem2, mniItem3, mniItem4, mniItem5, mniItem6};
+    return index >= 0 && index < 7 ? entries[index] : nullptr;
+}
+
+void TfrmMain::mniAboutClick(TComponent*) { ShowAboutBox(2002); }
+
+} // namespace vtx
