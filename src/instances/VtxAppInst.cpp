@@ -1,0 +1,342 @@
+#include "instances/VtxAppInst.h"
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <vector>
+#include "system/VtxSysInfo.h"
+#include "toolkit/Errors.h"
+#include "toolkit/OSError.h"
+
+namespace vtx {
+
+namespace {
+
+const wchar_t* const AppInstUnit = L"instances\\VtxAppInst.cpp";
+constexpr DWORD TableAccess = 0xF001F;  // full access to a mapping
+constexpr DWORD TableSize = sizeof(TInstanceTable);
+
+class TOptexLock {
+public:
+    explicit TOptexLock(TVtxOptex& optex) noexcept : FOptex(optex) { FOptex.Enter(); }
+    TOptexLock(const TOptexLock&) = delete;
+    TOptexLock& operator=(const TOptexLock&) = delete;
+    ~TOptexLock() { FOptex.Leave(); }
+
+private:
+    TVtxOptex& FOptex;
+};
+
+TInstanceTable& TableOf(TVtxFileMappingView* view) noexcept { return *static_cast<TInstanceTable*>(view->Memory()); }
+
+// The security of one table; every block is owned here and freed with it.
+struct TTableSecurity {
+    std::vector<BYTE> TokenUser;
+    unique_sid Everyone;
+    std::vector<BYTE> Acl;
+    std::vector<BYTE> Descriptor;
+    SECURITY_ATTRIBUTES Attributes{};
+
+    PSID UserSid() const noexcept { return reinterpret_cast<const TOKEN_USER*>(TokenUser.data())->User.Sid; }
+};
+
+std::vector<BYTE> QueryTokenUser() {
+    unique_handle token;
+    if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, token.put())) {
+        if (::GetLastError() != ERROR_NO_TOKEN) RaiseLastOSError();
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) RaiseLastOSError();
+    }
+    DWORD length = 0;
+    if (::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &length) ||
+        ::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        RaiseLastOSError();
+    std::vector<BYTE> buffer(length, 0);
+    if (!::GetTokenInformation(token.get(), TokenUser, buffer.data(), length, &length)) RaiseLastOSError();
+    return buffer;
+}
+
+void BuildSecurityAttributes(TTableSecurity& sec, PSID owner, PSID grantee) {
+    DWORD aclSize = ::GetLengthSid(grantee) + 24;
+    sec.Acl.assign(aclSize, 0);
+    auto* acl = reinterpret_cast<PACL>(sec.Acl.data());
+    if (!::InitializeAcl(acl, aclSize, ACL_REVISION)) RaiseLastOSError();
+    if (!::AddAccessAllowedAce(acl, ACL_REVISION, TableAccess, grantee)) RaiseLastOSError();
+    if (!::IsValidAcl(acl)) throw EAssertionFailed(AppInstUnit, 746);
+
+    sec.Descriptor.assign(SECURITY_DESCRIPTOR_MIN_LENGTH, 0);
+    PSECURITY_DESCRIPTOR sd = sec.Descriptor.data();
+    if (!::InitializeSecurityDescriptor(sd, SECURITY_DESCRIPTOR_REVISION)) RaiseLastOSError();
+    if (!::SetSecurityDescriptorSacl(sd, FALSE, nullptr, TRUE)) RaiseLastOSError();
+    if (!::SetSecurityDescriptorOwner(sd, owner, FALSE)) RaiseLastOSError();
+    if (!::SetSecurityDescriptorGroup(sd, owner, FALSE)) RaiseLastOSError();
+    if (!::SetSecurityDescriptorDacl(sd, TRUE, acl, FALSE)) RaiseLastOSError();
+    if (!::IsValidSecurityDescriptor(sd)) throw EAssertionFailed(AppInstUnit, 755);
+
+    sec.Attributes.nLength = sizeof(SECURITY_ATTRIBUTES);
+    sec.Attributes.lpSecurityDescriptor = sd;
+    sec.Attributes.bInheritHandle = FALSE;
+}
+
+void BuildEveryoneSecurity(TTableSecurity& sec) {
+    sec.TokenUser = QueryTokenUser();
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    // Without the SID the access list cannot be built at all.
+    if (!::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, sec.Everyone.put()))
+        RaiseLastOSError();
+    BuildSecurityAttributes(sec, sec.UserSid(), sec.Everyone.get());
+}
+
+void BuildOwnerOnlySecurity(TTableSecurity& sec) {
+    sec.TokenUser = QueryTokenUser();
+    BuildSecurityAttributes(sec, sec.UserSid(), sec.UserSid());
+}
+
+void AccountFromSid(PSID sid, std::wstring& account, std::wstring& domain) {
+    account.clear();
+    domain.clear();
+    if (SystemFacts().PlatformId != VER_PLATFORM_WIN32_NT) return;
+    DWORD nameLength = 0, domainLength = 0;
+    SID_NAME_USE use = SidTypeUnknown;
+    ::LookupAccountSidW(nullptr, sid, nullptr, &nameLength, nullptr, &domainLength, &use);
+    std::vector<wchar_t> name(nameLength > 0 ? nameLength : 1, L'\0');
+    std::vector<wchar_t> dom(domainLength > 0 ? domainLength : 1, L'\0');
+    if (!::LookupAccountSidW(nullptr, sid, nameLength > 0 ? name.data() : nullptr, &nameLength,
+                             domainLength > 0 ? dom.data() : nullptr, &domainLength, &use))
+        RaiseLastOSError();
+    account = name.data();
+    domain = dom.data();
+}
+
+DWORD OwnSessionId() noexcept {
+    static BOOL(WINAPI * processIdToSessionId)(DWORD, DWORD*) = nullptr;
+    DWORD session = 0;
+    try {
+        ResolveApiFunction(processIdToSessionId, L"kernel32.dll", "ProcessIdToSessionId");
+    } catch (const EVtxError&) {
+        return 0;  // a system without the call has one session only
+    }
+    processIdToSessionId(::GetCurrentProcessId(), &session);
+    return session;
+}
+
+struct TFindAppWindow {
+    DWORD ProcessId;
+    HWND Found;
+};
+
+BOOL CALLBACK FindApplicationWindow(HWND wnd, LPARAM param) noexcept {
+    auto* ctx = reinterpret_cast<TFindAppWindow*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(wnd, &owner);
+    if (owner != ctx->ProcessId) return TRUE;
+    // 14 characters: a longer class name arrives cut and never matches.
+    wchar_t className[14] = {};
+    if (::GetClassNameW(wnd, className, 14) > 0 && std::wcscmp(className, L"TApplication") == 0) {
+        ctx->Found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct TNotify {
+    UINT Message;
+    WPARAM Code;
+    LPARAM Param;
+};
+
+BOOL CALLBACK NotifyThreadWindow(HWND wnd, LPARAM param) noexcept {
+    auto* n = reinterpret_cast<TNotify*>(param);
+    ::SendNotifyMessageW(wnd, n->Message, n->Code, n->Param);
+    return TRUE;
+}
+
+std::unique_ptr<TVtxAppInstances>& GlobalSlot() {
+    static std::unique_ptr<TVtxAppInstances> slot;
+    return slot;
+}
+
+} // namespace
+
+std::wstring OwnExecutablePath() {
+    wchar_t path[MAX_PATH + 1] = {};
+    DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
+    return std::wstring(path, length);
+}
+
+std::wstring AppIdFromPath(const std::wstring& exePath) {
+    std::wstring id = L"Vtx" + exePath;
+    ::CharUpperBuffW(id.data(), static_cast<DWORD>(id.size()));
+    return AppIdFromUpperCased(std::move(id));
+}
+
+TVtxAppInstances::TVtxAppInstances() : TVtxAppInstances(OwnExecutablePath()) {}
+
+TVtxAppInstances::TVtxAppInstances(const std::wstring& exePath) {
+    FCPID = ::GetCurrentProcessId();
+    try {
+        InitRegistry(exePath);
+    } catch (...) {
+        Teardown();
+        throw;
+    }
+}
+
+TVtxAppInstances::~TVtxAppInstances() { Teardown(); }
+
+void TVtxAppInstances::InitRegistry(const std::wstring& exePath) {
+    FUniqueAppID = AppIdFromPath(exePath);
+    FMessageID = ::RegisterWindowMessageW(MessageNameOf(FUniqueAppID).c_str());
+    FOptex = std::make_unique<TVtxOptex>(OptexNameOf(FUniqueAppID), TVtxOptex::DefaultSpinCount);
+    OpenAllTable();
+    OpenSessionTable();
+    OpenUserTable();
+}
+
+void TVtxAppInstances::OpenTable(const std::wstring& name, SECURITY_ATTRIBUTES* secAttr,
+                                 std::unique_ptr<TVtxSwapFileMapping>& mapping, TVtxFileMappingView*& view) {
+    // Creation and zero-filling under the lock, so no process that has
+    // already entered itself is wiped out.
+    TOptexLock lock(*FOptex);
+    mapping = std::make_unique<TVtxSwapFileMapping>(name, PAGE_READWRITE, TableSize, secAttr);
+    view = &mapping->GetView(mapping->Add(TableAccess, TableSize, 0));
+    if (!mapping->Existed()) std::memset(view->Memory(), 0, TableSize);
+}
+
+void TVtxAppInstances::OpenAllTable() {
+    TTableSecurity sec;
+    BuildEveryoneSecurity(sec);
+    OpenTable(AllTableNameOf(FUniqueAppID), &sec.Attributes, FAllMapping, FAllMappingView);
+}
+
+void TVtxAppInstances::OpenSessionTable() {
+    TTableSecurity sec;
+    BuildEveryoneSecurity(sec);
+    DWORD session = OwnSessionId();
+    OpenTable(SessionTableNameOf(FUniqueAppID, session), &sec.Attributes, FSessionMapping, FSessionMappingView);
+}
+
+void TVtxAppInstances::OpenUserTable() {
+    TTableSecurity sec;
+    BuildOwnerOnlySecurity(sec);
+    std::wstring account, domain;
+    AccountFromSid(sec.UserSid(), account, domain);
+    OpenTable(UserTableNameOf(FUniqueAppID, account, domain), &sec.Attributes, FUserMapping, FUserMappingView);
+}
+
+bool TVtxAppInstances::CheckInstance(std::uint16_t maxInstances, std::uint16_t maxSessionInstances,
+                                     std::uint16_t maxUserInstances) {
+    const DWORD pid = ::GetCurrentProcessId();
+    bool admitted;
+    {
+        TOptexLock lock(*FOptex);
+        admitted = RegisterInTable(TableOf(FAllMappingView), maxInstances, pid);
+        admitted = RegisterInTable(TableOf(FSessionMappingView), maxSessionInstances, pid) && admitted;
+        admitted = RegisterInTable(TableOf(FUserMappingView), maxUserInstances, pid) && admitted;
+    }
+    if (admitted) NotifyInstances(MsgInstanceCreated, static_cast<LPARAM>(FCPID));
+    return admitted;
+}
+
+void TVtxAppInstances::CheckMultipleInstances(std::uint16_t maxInstances, std::uint16_t maxSessionInstances,
+                                              std::uint16_t maxUserInstances) {
+    if (CheckInstance(maxInstances, maxSessionInstances, maxUserInstances)) return;
+    SwitchTo(0);
+    KillInstance();
+}
+
+std::uint32_t TVtxAppInstances::GetAllProcessIDs(std::int32_t index) {
+    TOptexLock lock(*FOptex);
+    return TableProcessId(TableOf(FAllMappingView), index);
+}
+
+void TVtxAppInstances::NotifyInstances(WPARAM code, LPARAM param) noexcept {
+    TOptexLock lock(*FOptex);
+    const TInstanceTable& table = TableOf(FAllMappingView);
+    const std::size_t count = TableEntryCount(table);
+    TNotify notify{FMessageID, code, param};
+    for (std::size_t i = 0; i < count; ++i) {
+        HWND wnd = GetApplicationWnd(table.ProcessIDs[i]);
+        if (!wnd) continue;  // no thread, so no window to reach either
+        DWORD thread = ::GetWindowThreadProcessId(wnd, nullptr);
+        // Bounded: the lock is held, and a thread that never takes the post
+        // must not stall every other start.
+        for (int attempt = 0; attempt < PostTries; ++attempt) {
+            if (::PostThreadMessageW(thread, FMessageID, code, param)) break;
+            if (::GetLastError() == ERROR_INVALID_THREAD_ID) break;
+            ::Sleep(1);
+        }
+        ::EnumThreadWindows(thread, NotifyThreadWindow, reinterpret_cast<LPARAM>(&notify));
+    }
+}
+
+HWND TVtxAppInstances::GetApplicationWnd(DWORD processId) noexcept {
+    if (processId == 0) return nullptr;
+    TFindAppWindow ctx{processId, nullptr};
+    ::EnumWindows(FindApplicationWindow, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.Found;
+}
+
+bool TVtxAppInstances::BringAppWindowToFront(HWND wnd) noexcept {
+    if (::IsIconic(wnd)) ::SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    return SetForegroundWindow98(wnd);
+}
+
+bool TVtxAppInstances::SetForegroundWindow98(HWND wnd) noexcept {
+    HWND foreground = ::GetForegroundWindow();
+    if (wnd == foreground) return true;
+    DWORD foregroundThread = ::GetWindowThreadProcessId(foreground, nullptr);
+    DWORD targetThread = ::GetWindowThreadProcessId(wnd, nullptr);
+    if (foregroundThread == targetThread) return ::SetForegroundWindow(wnd) != FALSE;
+    // Joining the input of the foreground thread lifts the foreground lock.
+    ::AttachThreadInput(foregroundThread, targetThread, TRUE);
+    bool done = ::SetForegroundWindow(wnd) != FALSE;
+    ::AttachThreadInput(foregroundThread, targetThread, FALSE);
+    return done && ::SetForegroundWindow(wnd) != FALSE;
+}
+
+void TVtxAppInstances::KillInstance() {
+    DestroyGlobalAppInstances();
+    std::exit(0);
+}
+
+TInstanceTable TVtxAppInstances::ReadTable(TVtxFileMappingView* view) const noexcept {
+    TInstanceTable copy{};
+    if (!view) return copy;
+    TOptexLock lock(*FOptex);
+    std::memcpy(&copy, view->Memory(), sizeof copy);
+    return copy;
+}
+
+TInstanceTable TVtxAppInstances::AllTable() const noexcept { return ReadTable(FAllMappingView); }
+TInstanceTable TVtxAppInstances::SessionTable() const noexcept { return ReadTable(FSessionMappingView); }
+TInstanceTable TVtxAppInstances::UserTable() const noexcept { return ReadTable(FUserMappingView); }
+
+void TVtxAppInstances::RemoveFromTable(TVtxFileMappingView* view) noexcept {
+    if (!view) return;
+    TOptexLock lock(*FOptex);
+    vtx::RemoveFromTable(TableOf(view), FCPID);
+}
+
+void TVtxAppInstances::Teardown() noexcept {
+    RemoveFromTable(FAllMappingView);
+    RemoveFromTable(FSessionMappingView);
+    RemoveFromTable(FUserMappingView);
+    if (FOptex && FAllMappingView) NotifyInstances(MsgInstanceDestroyed, static_cast<LPARAM>(FCPID));
+    FAllMappingView = FSessionMappingView = FUserMappingView = nullptr;
+    FAllMapping.reset();
+    FSessionMapping.reset();
+    FUserMapping.reset();
+    FOptex.reset();
+}
+
+TVtxAppInstances& GlobalAppInstances() {
+    auto& slot = GlobalSlot();
+    if (!slot) slot = std::make_unique<TVtxAppInstances>();
+    return *slot;
+}
+
+void DestroyGlobalAppInstances() noexcept {
+    std::unique_ptr<TVtxAppInstances> instances = std::move(GlobalSlot());
+    instances.reset();
+}
+
+} // namespace vtx

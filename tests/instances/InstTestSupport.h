@@ -1,0 +1,38 @@
+// Pieces shared by the single-instance tests: the helper executable, unique
+// names, named events and the helpers' log files.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "helpers/TestSupport.h"
+#include "toolkit/Handle.h"
+
+namespace itest {
+
+std::wstring InstHelperPath();
+// A name no other test run uses: tag + this process's ID + a counter.
+std::wstring UniqueName(const std::wstring& tag);
+
+// A manual-reset named event owned by the test.
+struct NamedEvent {
+    explicit NamedEvent(const std::wstring& name);
+    std::wstring Name;
+    vtx::unique_handle Handle;
+};
+
+std::vector<std::wstring> ReadLines(const std::wstring& path);
+bool HasLine(const std::wstring& path, const std::wstring& line);
+// Polls the log until Line appears; false on time-out.
+bool WaitForLine(const std::wstring& path, const std::wstring& line, DWORD ms);
+// Polls until Condition holds; false on time-out.
+template <class F>
+bool WaitUntil(F condition, DWORD ms) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= ms) return false;
+        Sleep(10);
+    }
+}
+
+} // namespace itest
