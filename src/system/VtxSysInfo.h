@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <string>
+#include "toolkit/StringList.h"
 
 namespace vtx {
 
@@ -25,9 +27,46 @@ void ResolveApiFunctionRaw(FARPROC& slot, const wchar_t* module, const char* nam
 
 template <class Fn>
 void ResolveApiFunction(Fn*& slot, const wchar_t* module, const char* name) {
-    FARPROC raw = reinterpret_cast<FARPROC>(slot);
+    // Through void*: entry points of unlike types share one slot type.
+    FARPROC raw = reinterpret_cast<FARPROC>(reinterpret_cast<void*>(slot));
     ResolveApiFunctionRaw(raw, module, name);
-    slot = reinterpret_cast<Fn*>(raw);
+    slot = reinterpret_cast<Fn*>(reinterpret_cast<void*>(raw));
 }
+
+// Appends one entry per running process: (file name, process ID). FullPath
+// gives full paths wherever the system yields one. False when the process
+// table cannot be read at all (then nothing was appended).
+bool ListRunningProcesses(TStringList& list, bool fullPath);
+
+// Appends one entry per module of a process: (full path, or empty text with
+// HandlesOnly, base address). False when the module table cannot be read.
+bool ListLoadedModules(TStringList& list, std::uint32_t processId, bool handlesOnly);
+
+// ID of the first running process whose entry equals FileName, letter case
+// ignored; a name with a directory part is compared against full paths.
+// -1 when there is none.
+std::int32_t ProcessIdFromFileName(const std::wstring& fileName);
+
+// First top-level window of the process that passes IsMainAppWindow; 0 if none.
+HWND MainWindowFromProcessId(std::uint32_t processId);
+// Visible, unowned (or owned by the desktop), and no tool window unless it is
+// marked as an application window.
+bool IsMainAppWindow(HWND wnd);
+
+// Binds the Tool Help set of kernel32.dll on first use; answers whether the
+// module and CreateToolhelp32Snapshot were found.
+bool BindToolHelp();
+// Loads PSAPI.dll and binds its set on first use (freed at program end);
+// answers whether the library could be loaded.
+bool BindProcessStatus();
+
+// The fallback of ListLoadedModules: one entry per image allocation in the
+// address space of Process, in ascending order. False when not even the first
+// region could be described.
+bool ListImageAllocations(TStringList& list, HANDLE process, bool handlesOnly);
+
+// A process's image name through PROCESS_QUERY_LIMITED_INFORMATION, which
+// needs fewer rights than reading its memory; empty when even that fails.
+std::wstring LimitedProcessImageName(std::uint32_t processId, bool fullPath);
 
 } // namespace vtx

@@ -1,0 +1,54 @@
+#include "system/SessionInfo.h"
+#include "system/SystemLogic.h"
+#include "system/VtxSysInfo.h"
+#include "toolkit/OSError.h"
+
+namespace vtx {
+
+namespace {
+
+BOOL PlatformMemoryStatus(MEMORYSTATUSEX* status) {
+    // Bound on first use and kept.
+    static BOOL(WINAPI * globalMemoryStatusEx)(MEMORYSTATUSEX*) = nullptr;
+    ResolveApiFunction(globalMemoryStatusEx, L"kernel32.dll", "GlobalMemoryStatusEx");
+    return globalMemoryStatusEx(status);
+}
+
+} // namespace
+
+std::function<BOOL(MEMORYSTATUSEX*)>& MemoryStatusSeam() {
+    static std::function<BOOL(MEMORYSTATUSEX*)> seam = PlatformMemoryStatus;
+    return seam;
+}
+
+std::function<std::uint32_t()>& TickCountSeam() {
+    static std::function<std::uint32_t()> seam = [] { return static_cast<std::uint32_t>(::GetTickCount()); };
+    return seam;
+}
+
+std::wstring LocalUserName() {
+    constexpr DWORD Size = 257;  // longest user name, 256, and the terminating zero
+    std::wstring buffer(Size, L'\0');
+    DWORD size = Size;
+    if (!::GetUserNameW(buffer.data(), &size)) return {};
+    return CutAtFirstZero(std::move(buffer));
+}
+
+std::wstring LocalComputerName() {
+    constexpr DWORD Size = MAX_COMPUTERNAME_LENGTH + 1;
+    std::wstring buffer(Size, L'\0');
+    DWORD size = Size;
+    if (!::GetComputerNameW(buffer.data(), &size)) return {};
+    return CutAtFirstZero(std::move(buffer));
+}
+
+std::uint8_t MemoryLoadPercent() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    if (!MemoryStatusSeam()(&status)) RaiseLastOSError();
+    return static_cast<std::uint8_t>(status.dwMemoryLoad);
+}
+
+std::wstring UptimeText() { return UptimeTextFromTicks(TickCountSeam()()); }
+
+} // namespace vtx

@@ -1,0 +1,46 @@
+// Cost of one full process listing and of the per-row lookup, with a few
+// helper children running. Median of repeated runs.
+#include <windows.h>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+#include "helpers/TestSupport.h"
+#include "system/VtxSysInfo.h"
+
+namespace {
+
+template <class Fn>
+double MedianMs(int runs, Fn fn) {
+    std::vector<double> times;
+    LARGE_INTEGER freq, a, b;
+    ::QueryPerformanceFrequency(&freq);
+    for (int i = 0; i < runs; ++i) {
+        ::QueryPerformanceCounter(&a);
+        fn();
+        ::QueryPerformanceCounter(&b);
+        times.push_back(1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace
+
+int main() {
+    std::vector<vtest::ChildProcess> children;
+    for (int i = 0; i < 4; ++i) children.emplace_back(vtest::HelperPath(), L"sleep 60000", false);
+    ::Sleep(300);
+    vtx::TStringList probe;
+    vtx::ListRunningProcesses(probe, true);
+    const int runs = 21;
+    double full = MedianMs(runs, [] { vtx::TStringList l; vtx::ListRunningProcesses(l, true); });
+    double bare = MedianMs(runs, [] { vtx::TStringList l; vtx::ListRunningProcesses(l, false); });
+    double lookup = MedianMs(runs, [] { vtx::ProcessIdFromFileName(vtest::HelperPath()); });
+    double modules = MedianMs(runs, [&] { vtx::TStringList l; vtx::ListLoadedModules(l, children[0].Id(), false); });
+    std::printf("bench_system: %d processes listed\n", probe.Count());
+    std::printf("bench_system: ListRunningProcesses(full path)  median %.3f ms\n", full);
+    std::printf("bench_system: ListRunningProcesses(bare name)  median %.3f ms\n", bare);
+    std::printf("bench_system: ProcessIdFromFileName            median %.3f ms\n", lookup);
+    std::printf("bench_system: ListLoadedModules(child)         median %.3f ms\n", modules);
+    return 0;
+}

@@ -1,0 +1,324 @@
+// Process, module and window lookup against real child processes under Wine.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <vector>
+#include "helpers/TestSupport.h"
+#include "system/VtxSysInfo.h"
+#include "toolkit/Errors.h"
+#include "toolkit/Handle.h"
+
+namespace vtx {
+namespace {
+
+bool SameText(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
+
+bool EndsWithText(const std::wstring& text, const std::wstring& tail) {
+    return text.size() >= tail.size() && SameText(text.substr(text.size() - tail.size()), tail);
+}
+
+// Runs the methods of another system on this one, and puts the real facts back.
+class InjectedFacts {
+public:
+    InjectedFacts(std::uint32_t platform, std::uint32_t major, std::uint32_t minor) : FSaved(SystemFacts()) {
+        TSystemFacts facts = FSaved;
+        facts.PlatformId = platform;
+        facts.MajorVersion = major;
+        facts.MinorVersion = minor;
+        SetSystemFacts(facts);
+    }
+    ~InjectedFacts() { SetSystemFacts(FSaved); }
+
+private:
+    TSystemFacts FSaved;
+};
+
+// Process IDs are multiples of four: no process ever has this one. (An ended
+// child's ID can still be opened while something holds its process object.)
+constexpr DWORD NoSuchProcessId = 0x7FFFFFF3;
+
+// Index of the entry with this value, or -1.
+int IndexOfValue(const TStringList& list, std::uintptr_t value) {
+    for (int i = 0; i < list.Count(); ++i)
+        if (list.Objects(i) == value) return i;
+    return -1;
+}
+
+std::set<std::uintptr_t> Values(const TStringList& list) {
+    std::set<std::uintptr_t> values;
+    for (const auto& entry : list) values.insert(entry.Value);
+    return values;
+}
+
+bool HasModule(const TStringList& list, const std::wstring& tail) {
+    return std::any_of(list.begin(), list.end(), [&](const auto& e) { return EndsWithText(e.Text, tail); });
+}
+
+class ProcessEnumeration : public ::testing::Test {
+protected:
+    // Two children from the helper file and one from a copy of it at another path.
+    static void SetUpTestSuite() {
+        CopyPath = vtest::CopyFileTo(vtest::HelperPath(), vtest::ScratchDirectory(L"sysenum"), L"vthelper.exe");
+        First = std::make_unique<vtest::ChildProcess>(vtest::HelperPath(), L"sleep 60000", false);
+        Second = std::make_unique<vtest::ChildProcess>(vtest::HelperPath(), L"sleep 60000", false);
+        Copy = std::make_unique<vtest::ChildProcess>(CopyPath, L"sleep 60000", false);
+    }
+    static void TearDownTestSuite() {
+        First.reset();
+        Second.reset();
+        Copy.reset();
+        ::DeleteFileW(CopyPath.c_str());
+    }
+    void SetUp() override {
+        ASSERT_TRUE(First->Running() && Second->Running() && Copy->Running());
+    }
+
+    // The module table of a child is complete once it loaded its two extra libraries.
+    static TStringList LoadedModulesOf(DWORD pid, bool handlesOnly = false) {
+        TStringList list;
+        DWORD start = ::GetTickCount();
+        do {
+            list.Clear();
+            ListLoadedModules(list, pid, false);
+            if (HasModule(list, L"\\version.dll") && HasModule(list, L"\\shlwapi.dll")) break;
+            ::Sleep(20);
+        } while (::GetTickCount() - start < 10000);
+        if (handlesOnly) {
+            list.Clear();
+            ListLoadedModules(list, pid, true);
+        }
+        return list;
+    }
+
+    static inline std::wstring CopyPath;
+    static inline std::unique_ptr<vtest::ChildProcess> First, Second, Copy;
+};
+
+TEST_F(ProcessEnumeration, ListsChildrenWithFullPathsOrBareNames) {
+    TStringList full, bare;
+    ASSERT_TRUE(ListRunningProcesses(full, true));
+    ASSERT_TRUE(ListRunningProcesses(bare, false));
+    struct Case { const vtest::ChildProcess* child; std::wstring path; };
+    const Case cases[] = {{First.get(), vtest::HelperPath()}, {Second.get(), vtest::HelperPath()},
+                          {Copy.get(), CopyPath}};
+    for (const Case& c : cases) {
+        int i = IndexOfValue(full, c.child->Id());
+        ASSERT_GE(i, 0) << c.child->Id();
+        EXPECT_TRUE(SameText(full.Strings(i), c.path)) << full.Strings(i);
+        int j = IndexOfValue(bare, c.child->Id());
+        ASSERT_GE(j, 0);
+        EXPECT_EQ(bare.Strings(j), L"vthelper.exe");
+    }
+    for (const auto& entry : bare) EXPECT_EQ(entry.Text.find_first_of(L"\\:"), std::wstring::npos) << entry.Text;
+    for (const auto& entry : full) {
+        if (entry.Value == 0) {
+            EXPECT_EQ(entry.Text, L"System Idle Process");
+        }
+    }
+}
+
+TEST_F(ProcessEnumeration, AppendsAfterExistingEntriesInOneUpdateBracket) {
+    TStringList list;
+    list.Add(L"kept", 12345);
+    int changes = 0;
+    list.OnChange = [&] { ++changes; };
+    ASSERT_TRUE(ListRunningProcesses(list, true));
+    ASSERT_GT(list.Count(), 3);
+    EXPECT_EQ(list.Strings(0), L"kept");
+    EXPECT_EQ(list.Objects(0), 12345u);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(list.UpdateCount(), 0);
+}
+
+TEST_F(ProcessEnumeration, ProcessIdFromFileNameFindsTheFirstMatchIgnoringCase) {
+    TStringList full;
+    ASSERT_TRUE(ListRunningProcesses(full, true));
+    // The earlier of the two children from the helper file, in enumeration order.
+    int firstIndex = IndexOfValue(full, First->Id()), secondIndex = IndexOfValue(full, Second->Id());
+    int copyIndex = IndexOfValue(full, Copy->Id());
+    ASSERT_TRUE(firstIndex >= 0 && secondIndex >= 0 && copyIndex >= 0);
+    DWORD earlier = firstIndex < secondIndex ? First->Id() : Second->Id();
+    DWORD earliestOfAll = std::min({firstIndex, secondIndex, copyIndex}) == copyIndex ? Copy->Id() : earlier;
+
+    std::wstring upperCopy = CopyPath;
+    ::CharUpperBuffW(upperCopy.data(), static_cast<DWORD>(upperCopy.size()));
+    struct Case { std::wstring name; std::int32_t id; };
+    const Case cases[] = {
+        {vtest::HelperPath(), static_cast<std::int32_t>(earlier)},
+        {CopyPath, static_cast<std::int32_t>(Copy->Id())},
+        {upperCopy, static_cast<std::int32_t>(Copy->Id())},
+        {L"VTHELPER.EXE", static_cast<std::int32_t>(earliestOfAll)},
+        {L"no-such-program.exe", -1},
+        {L"C:\\nowhere\\vthelper.exe", -1},  // a path compares against full paths only
+    };
+    for (const Case& c : cases) EXPECT_EQ(ProcessIdFromFileName(c.name), c.id) << c.name;
+}
+
+TEST_F(ProcessEnumeration, ProcessIdMethodOfNt4ListsOpenableProcessesOnly) {
+    InjectedFacts nt4(2, 4, 0);
+    TStringList full, bare;
+    ASSERT_TRUE(ListRunningProcesses(full, true));
+    ASSERT_TRUE(ListRunningProcesses(bare, false));
+    int i = IndexOfValue(full, Copy->Id());
+    ASSERT_GE(i, 0);
+    EXPECT_TRUE(SameText(full.Strings(i), CopyPath));
+    i = IndexOfValue(bare, First->Id());
+    ASSERT_GE(i, 0);
+    EXPECT_EQ(bare.Strings(i), L"vthelper.exe");
+    for (const auto& entry : full) {
+        EXPECT_FALSE(entry.Text.empty()) << entry.Value;
+        if (entry.Value == 0) {
+            EXPECT_EQ(entry.Text, L"System Idle Process");
+        }
+        if (entry.Value == 2) {
+            EXPECT_EQ(entry.Text, L"System Process");
+        }
+    }
+    EXPECT_EQ(ProcessIdFromFileName(CopyPath), static_cast<std::int32_t>(Copy->Id()));
+}
+
+TEST_F(ProcessEnumeration, SnapshotOfEarlierSystemsKeepsTheRecordsName) {
+    InjectedFacts win95(1, 4, 0);
+    TStringList bare;
+    ASSERT_TRUE(ListRunningProcesses(bare, false));
+    int i = IndexOfValue(bare, Second->Id());
+    ASSERT_GE(i, 0);
+    EXPECT_EQ(bare.Strings(i), L"vthelper.exe");
+}
+
+TEST_F(ProcessEnumeration, LimitedQueryStillGivesTheImagePath) {
+    EXPECT_TRUE(SameText(LimitedProcessImageName(Copy->Id(), true), CopyPath));
+    EXPECT_EQ(LimitedProcessImageName(Copy->Id(), false), L"vthelper.exe");
+    EXPECT_EQ(LimitedProcessImageName(NoSuchProcessId, true), L"");
+}
+
+TEST_F(ProcessEnumeration, ModulesOfAChildWithPathsOrHandlesOnly) {
+    TStringList paths = LoadedModulesOf(First->Id());
+    ASSERT_TRUE(HasModule(paths, L"\\version.dll"));
+    ASSERT_TRUE(HasModule(paths, L"\\shlwapi.dll"));
+    EXPECT_TRUE(std::any_of(paths.begin(), paths.end(),
+                            [](const auto& e) { return SameText(e.Text, vtest::HelperPath()); }));
+    for (const auto& entry : paths) EXPECT_NE(entry.Value, 0u);
+
+    TStringList handles = LoadedModulesOf(First->Id(), true);
+    for (const auto& entry : handles) EXPECT_TRUE(entry.Text.empty());
+    EXPECT_EQ(Values(handles), Values(paths));
+    EXPECT_EQ(handles.Count(), paths.Count());
+}
+
+TEST_F(ProcessEnumeration, ModuleSnapshotOfTheWindows95FamilyListsTheSameModules) {
+    TStringList byHandles = LoadedModulesOf(Second->Id());
+    InjectedFacts win95(1, 4, 0);
+    TStringList bySnapshot, handlesOnly;
+    ASSERT_TRUE(ListLoadedModules(bySnapshot, Second->Id(), false));
+    ASSERT_TRUE(ListLoadedModules(handlesOnly, Second->Id(), true));
+    EXPECT_TRUE(HasModule(bySnapshot, L"\\version.dll"));
+    EXPECT_EQ(Values(bySnapshot), Values(byHandles));
+    EXPECT_EQ(Values(handlesOnly), Values(byHandles));
+    for (const auto& entry : handlesOnly) EXPECT_TRUE(entry.Text.empty());
+}
+
+TEST_F(ProcessEnumeration, AddressWalkListsEachImageOnceInAscendingOrder) {
+    TStringList byHandles = LoadedModulesOf(Copy->Id());
+    vtx::unique_handle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, Copy->Id()));
+    ASSERT_TRUE(process);
+    TStringList walked;
+    walked.Add(L"kept", 1);
+    ASSERT_TRUE(ListImageAllocations(walked, process.get(), false));
+    ASSERT_GT(walked.Count(), 3);
+    EXPECT_EQ(walked.Strings(0), L"kept");
+    for (int i = 2; i < walked.Count(); ++i) EXPECT_LT(walked.Objects(i - 1), walked.Objects(i)) << i;
+    walked.Delete(0);
+    EXPECT_TRUE(HasModule(walked, L"\\version.dll"));
+    std::set<std::uintptr_t> walkedBases = Values(walked);
+    for (const auto& entry : byHandles) EXPECT_TRUE(walkedBases.count(entry.Value)) << entry.Text;
+}
+
+TEST_F(ProcessEnumeration, UnreadableModuleTablesAnswerFalse) {
+    TStringList list;
+    EXPECT_FALSE(ListImageAllocations(list, nullptr, false));
+    EXPECT_FALSE(ListLoadedModules(list, NoSuchProcessId, false));
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.UpdateCount(), 0);
+}
+
+TEST(SystemBindings, ToolHelpAndProcessStatusAreBound) {
+    EXPECT_TRUE(BindToolHelp());
+    EXPECT_TRUE(BindToolHelp());  // answered again from the kept binding
+    EXPECT_TRUE(BindProcessStatus());
+}
+
+TEST(SystemBindings, ResolveApiFunctionFillsOnceAndRaisesOnMissingNames) {
+    DWORD(WINAPI * getTickCount)() = nullptr;
+    ResolveApiFunction(getTickCount, L"kernel32.dll", "GetTickCount");
+    ASSERT_NE(getTickCount, nullptr);
+    auto* kept = getTickCount;
+    ResolveApiFunction(getTickCount, L"kernel32.dll", "NoSuchFunction");  // a filled slot is left alone
+    EXPECT_EQ(getTickCount, kept);
+
+    void(WINAPI * missing)() = nullptr;
+    try {
+        ResolveApiFunction(missing, L"kernel32.dll", "NoSuchFunction");
+        ADD_FAILURE() << "no error";
+    } catch (const EVtxError& e) {
+        EXPECT_EQ(e.Message(), L"Function not found: kernel32.dll.NoSuchFunction");
+    }
+    try {
+        ResolveApiFunction(missing, L"no-such-library.dll", "Anything");
+        ADD_FAILURE() << "no error";
+    } catch (const EVtxError& e) {
+        EXPECT_EQ(e.Message(), L"Library not found: no-such-library.dll");
+    }
+    EXPECT_EQ(missing, nullptr);
+}
+
+// ---- Windows of processes ----
+
+HWND WaitForTitledWindow(DWORD pid, const std::wstring& title, DWORD ms) {
+    DWORD start = ::GetTickCount();
+    do {
+        for (HWND wnd : vtest::WindowsOfProcess(pid)) {
+            wchar_t text[64] = {};
+            ::GetWindowTextW(wnd, text, 64);
+            if (title == text) return wnd;
+        }
+        ::Sleep(20);
+    } while (::GetTickCount() - start < ms);
+    return nullptr;
+}
+
+TEST(MainWindow, FindsTheMainWindowAndJudgesEachKind) {
+    struct Case { const wchar_t* mode; bool isMain; };
+    const Case cases[] = {{L"window", true},   {L"appwindow", true}, {L"toolwindow", false},
+                          {L"owned", false},   {L"hidden", false}};
+    // All children start together; Wine takes a while to bring up each one.
+    std::vector<vtest::ChildProcess> children;
+    for (const Case& c : cases)
+        children.emplace_back(vtest::HelperPath(), std::wstring(c.mode) + L" vt-" + c.mode + L" 60000", false);
+    for (size_t i = 0; i < children.size(); ++i) {
+        const Case& c = cases[i];
+        std::wstring title = std::wstring(L"vt-") + c.mode;
+        HWND wnd = WaitForTitledWindow(children[i].Id(), title, 15000);
+        ASSERT_NE(wnd, nullptr) << title;
+        if (c.mode != std::wstring(L"hidden")) {
+            DWORD start = ::GetTickCount();
+            while (!::IsWindowVisible(wnd) && ::GetTickCount() - start < 5000) ::Sleep(20);
+        }
+        EXPECT_EQ(IsMainAppWindow(wnd), c.isMain) << title;
+        EXPECT_EQ(MainWindowFromProcessId(children[i].Id()), c.isMain ? wnd : nullptr) << title;
+    }
+}
+
+TEST(MainWindow, NoWindowForAWindowlessOrEndedProcess) {
+    vtest::ChildProcess sleeper(vtest::HelperPath(), L"sleep 60000", false);
+    EXPECT_EQ(MainWindowFromProcessId(sleeper.Id()), nullptr);
+    DWORD id = sleeper.Id();
+    sleeper.Terminate();
+    EXPECT_EQ(MainWindowFromProcessId(id), nullptr);
+    EXPECT_FALSE(IsMainAppWindow(nullptr));
+}
+
+} // namespace
+} // namespace vtx

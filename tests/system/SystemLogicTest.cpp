@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+#include "system/SystemLogic.h"
+
+namespace vtx {
+namespace {
+
+TEST(SystemLogic, UptimeFoldsDaysIntoHoursAndDropsMilliseconds) {
+    struct Case { std::uint32_t ms; const wchar_t* text; };
+    const Case cases[] = {
+        {0, L"00:00:00"},           {999, L"00:00:00"},          {1000, L"00:00:01"},
+        {59999, L"00:00:59"},       {60000, L"00:01:00"},        {3599999, L"00:59:59"},
+        {86399999, L"23:59:59"},    {86400000, L"24:00:00"},     {90061000, L"25:01:01"},
+        {360000000, L"100:00:00"},  {4294967295u, L"1193:02:47"},
+        {static_cast<std::uint32_t>(4294967295u + 1u), L"00:00:00"},  // the first tick after the wrap
+    };
+    for (const Case& c : cases) EXPECT_EQ(UptimeTextFromTicks(c.ms), c.text) << c.ms;
+}
+
+TEST(SystemLogic, ExitFlagsFollowTheTableForAllSixteenCombinations) {
+    // Logoff wins over reboot and power-off, reboot over power-off.
+    for (int bits = 0; bits < 16; ++bits) {
+        bool logoff = bits & 1, reboot = bits & 2, powerOff = bits & 4, force = bits & 8;
+        std::uint32_t expected;
+        if (logoff) expected = 0x0;
+        else if (reboot) expected = 0x2;
+        else if (powerOff) expected = 0x9;
+        else expected = 0x1;
+        if (force) expected |= 0x4;
+        EXPECT_EQ(ExitWindowsFlags(logoff, reboot, powerOff, force), expected)
+            << logoff << reboot << powerOff << force;
+    }
+    // The menu commands.
+    EXPECT_EQ(ExitWindowsFlags(true, false, false, false), 0x0u);
+    EXPECT_EQ(ExitWindowsFlags(false, true, false, false), 0x2u);
+    EXPECT_EQ(ExitWindowsFlags(false, false, true, false), 0x9u);
+    EXPECT_EQ(ExitWindowsFlags(false, false, true, true), 0xDu);
+}
+
+TEST(SystemLogic, NameCuttingStopsAtTheFirstZeroOnly) {
+    std::wstring full(257, L'u');
+    EXPECT_EQ(CutAtFirstZero(full), full);  // no zero: all 257 characters stay
+    std::wstring padded = L"alice" + std::wstring(252, L'\0');
+    EXPECT_EQ(CutAtFirstZero(padded), L"alice");
+    EXPECT_EQ(CutAtFirstZero(std::wstring(L"a\0b", 3)), L"a");
+    EXPECT_EQ(CutAtFirstZero(std::wstring(257, L'\0')), L"");
+}
+
+TEST(SystemLogic, FileNamePartAndDirectoryPart) {
+    EXPECT_EQ(FileNamePart(L"C:\\windows\\system32\\services.exe"), L"services.exe");
+    EXPECT_EQ(FileNamePart(L"C:notepad.exe"), L"notepad.exe");
+    EXPECT_EQ(FileNamePart(L"plain.exe"), L"plain.exe");
+    EXPECT_EQ(FileNamePart(L"C:\\dir\\"), L"");
+    EXPECT_TRUE(HasDirectoryPart(L"C:x.exe"));
+    EXPECT_TRUE(HasDirectoryPart(L"\\x.exe"));
+    EXPECT_FALSE(HasDirectoryPart(L"x.exe"));
+    EXPECT_FALSE(HasDirectoryPart(L"dir/x.exe"));  // only the system's separators count
+}
+
+TEST(SystemLogic, OnlyNtThreeAndFourUseTheProcessIdMethod) {
+    struct Case { std::uint32_t platform, major, minor; TVersionClass cls; };
+    const Case cases[] = {
+        {2, 3, 1, TVersionClass::NT31},  {2, 3, 5, TVersionClass::NT35},   {2, 3, 51, TVersionClass::NT351},
+        {2, 3, 50, TVersionClass::Other}, {2, 4, 0, TVersionClass::NT40},  {2, 4, 90, TVersionClass::NT40},
+        {1, 4, 0, TVersionClass::Other}, {1, 4, 10, TVersionClass::Other}, {2, 5, 0, TVersionClass::Other},
+        {2, 6, 1, TVersionClass::Other}, {2, 10, 0, TVersionClass::Other},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(VersionClassOf(c.platform, c.major, c.minor), c.cls) << c.platform << ' ' << c.major << '.' << c.minor;
+        EXPECT_EQ(UsesProcessIdMethod(c.platform, c.major, c.minor), c.cls != TVersionClass::Other);
+    }
+}
+
+} // namespace
+} // namespace vtx
