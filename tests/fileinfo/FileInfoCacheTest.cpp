@@ -1,0 +1,118 @@
+// The process-wide file information cache. The first test must run before
+// anything looks a file up in this executable.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+#include "fileinfo/KbxFileInfoClasses.h"
+#include "helpers/TestSupport.h"
+
+using namespace vtx;
+
+namespace {
+
+std::wstring Fixture(const wchar_t* name) { return vtest::ExeDirectory() + name; }
+
+std::wstring SystemFile(const wchar_t* name) {
+    wchar_t dir[MAX_PATH] = {};
+    ::GetSystemDirectoryW(dir, MAX_PATH);
+    return std::wstring(dir) + L"\\" + name;
+}
+
+} // namespace
+
+TEST(FileInfoCache, NotCreatedBeforeTheFirstLookup) {
+    EXPECT_FALSE(FileInfoCacheCreated());
+    const TFileInfoItem& item = GetFileInfoItem(vtest::HelperPath(), L"1A", TIconType::itFile);
+    EXPECT_TRUE(FileInfoCacheCreated());
+    EXPECT_EQ(FileInfoCache().Count(), 1);
+    EXPECT_EQ(&FileInfoCache().Items(0), &item);
+}
+
+TEST(FileInfoCache, ItemHoldsTheTrimmedTexts) {
+    const TFileInfoItem& helper = GetFileInfoItem(vtest::HelperPath(), L"1A", TIconType::itFile);
+    EXPECT_EQ(helper.Filename(), vtest::HelperPath());
+    EXPECT_EQ(helper.Product(), L"VtHelper");
+    EXPECT_EQ(helper.Company(), L"Quelmar Test Lab");
+    EXPECT_EQ(helper.Description(), L"Vantrel test helper");
+    EXPECT_EQ(helper.Version(), L"1.2.3.4");
+    EXPECT_EQ(helper.ID(), L"1A");
+
+    const TFileInfoItem& spaced = GetFileInfoItem(Fixture(L"fixture_versions.dll"), L"2B", TIconType::itExtension);
+    EXPECT_EQ(spaced.Product(), L"Spaced Product");
+    EXPECT_EQ(spaced.Company(), L"Quelmar Fixtures");
+    EXPECT_EQ(spaced.Description(), L"Version fixture");
+    EXPECT_EQ(spaced.Version(), L"3.1.4.15");
+
+    const TFileInfoItem& kernel = GetFileInfoItem(SystemFile(L"kernel32.dll"), L"", TIconType::itFile);
+    EXPECT_EQ(kernel.Product(), L"Wine");
+    EXPECT_FALSE(kernel.Company().empty());
+}
+
+TEST(FileInfoCache, FirstLookupOfANameFixesItsItem) {
+    const std::wstring name = Fixture(L"fixture_versions.dll");
+    const TFileInfoItem& first = GetFileInfoItem(name, L"2B", TIconType::itExtension);
+    const int count = FileInfoCache().Count();
+    const TFileInfoItem& again = GetFileInfoItem(name, L"FF", TIconType::itFile);
+    EXPECT_EQ(&again, &first);
+    EXPECT_EQ(again.ID(), L"2B");
+    EXPECT_EQ(FileInfoCache().Count(), count);
+
+    // Another letter case is another name, though the same file.
+    std::wstring upper = name;
+    for (auto& c : upper) c = static_cast<wchar_t>(::towupper(c));
+    ASSERT_NE(upper, name);
+    const TFileInfoItem& other = GetFileInfoItem(upper, L"3C", TIconType::itFile);
+    EXPECT_NE(&other, &first);
+    EXPECT_EQ(other.Filename(), upper);
+    EXPECT_EQ(other.Product(), L"Spaced Product");
+    EXPECT_EQ(FileInfoCache().Count(), count + 1);
+    EXPECT_EQ(&GetFileInfoItem(name, L"", TIconType::itFile), &first);
+}
+
+TEST(FileInfoCache, NamesWithoutVersionGiveEmptyTexts) {
+    for (const std::wstring& name : {std::wstring(L"System Idle Process"), std::wstring(L"System"),
+                                     Fixture(L"fixture_noversion.dll"), Fixture(L"missing.exe")}) {
+        const TFileInfoItem& item = GetFileInfoItem(name, L"0", TIconType::itFile);
+        EXPECT_EQ(item.Filename(), name);
+        EXPECT_EQ(item.Product(), L"");
+        EXPECT_EQ(item.Company(), L"");
+        EXPECT_EQ(item.Description(), L"");
+        EXPECT_EQ(item.Version(), L"");
+        EXPECT_EQ(item.ID(), L"0");
+    }
+}
+
+TEST(FileInfoCache, IconsByKind) {
+    // The shell's small icon of the extension, without opening the file.
+    const TFileInfoItem& ext = GetFileInfoItem(L"Z:\\nowhere\\module.dll", L"", TIconType::itExtension);
+    SHFILEINFOW shell{};
+    const bool shellHasIcon = ::SHGetFileInfoW(L".dll", FILE_ATTRIBUTE_NORMAL, &shell, sizeof shell,
+                                               SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON) != 0;
+    if (shell.hIcon) ::DestroyIcon(shell.hIcon);
+    EXPECT_EQ(ext.Icon() != nullptr, shellHasIcon);
+    if (ext.Icon()) {
+        ICONINFO info{};
+        ASSERT_TRUE(::GetIconInfo(ext.Icon(), &info));
+        if (info.hbmColor) ::DeleteObject(info.hbmColor);
+        if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    }
+    // The file's own first icon, as ExtractIconW hands it over.
+    const std::wstring shell32 = SystemFile(L"shell32.dll");
+    const TFileInfoItem& file = GetFileInfoItem(shell32, L"", TIconType::itFile);
+    HICON direct = ::ExtractIconW(nullptr, shell32.c_str(), 0);
+    EXPECT_EQ(file.Icon() != nullptr, direct != nullptr);
+    if (direct) ::DestroyIcon(direct);
+    EXPECT_EQ(GetFileInfoItem(L"System Idle Process", L"", TIconType::itFile).Icon(),
+              ::ExtractIconW(nullptr, L"System Idle Process", 0));
+}
+
+TEST(FileInfoCache, ItemKeepsItsFirstTextsWhenTheFileChanges) {
+    const std::wstring dir = vtest::ScratchDirectory(L"ficache");
+    const std::wstring copy = vtest::CopyFileTo(Fixture(L"fixture_versions.dll"), dir, L"changing.dll");
+    const TFileInfoItem& item = GetFileInfoItem(copy, L"", TIconType::itFile);
+    EXPECT_EQ(item.Product(), L"Spaced Product");
+    ASSERT_TRUE(::CopyFileW(vtest::HelperPath().c_str(), copy.c_str(), FALSE));
+    EXPECT_EQ(GetFileInfoItem(copy, L"", TIconType::itFile).Product(), L"Spaced Product");
+    ::DeleteFileW(copy.c_str());
+    ::RemoveDirectoryW(dir.c_str());
+}
