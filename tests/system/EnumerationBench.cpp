@@ -37,10 +37,22 @@ int main() {
     double bare = MedianMs(runs, [] { vtx::TStringList l; vtx::ListRunningProcesses(l, false); });
     double lookup = MedianMs(runs, [] { vtx::ProcessIdFromFileName(vtest::HelperPath()); });
     double modules = MedianMs(runs, [&] { vtx::TStringList l; vtx::ListLoadedModules(l, children[0].Id(), false); });
+    // The module snapshot of the Windows 95 family method, for comparison.
+    vtx::TSystemFacts real = vtx::SystemFacts(), win95 = real;
+    win95.PlatformId = 1;
+    vtx::SetSystemFacts(win95);
+    double snapshotModules =
+        MedianMs(runs, [&] { vtx::TStringList l; vtx::ListLoadedModules(l, children[0].Id(), false); });
+    vtx::SetSystemFacts(real);
+    double limited = MedianMs(runs, [&] {
+        for (const auto& e : probe) vtx::LimitedProcessImageName(static_cast<std::uint32_t>(e.Value), true);
+    });
     std::printf("bench_system: %d processes listed\n", probe.Count());
     std::printf("bench_system: ListRunningProcesses(full path)  median %.3f ms\n", full);
     std::printf("bench_system: ListRunningProcesses(bare name)  median %.3f ms\n", bare);
     std::printf("bench_system: ProcessIdFromFileName            median %.3f ms\n", lookup);
     std::printf("bench_system: ListLoadedModules(child)         median %.3f ms\n", modules);
+    std::printf("bench_system: ListLoadedModules(child, snapshot) median %.3f ms\n", snapshotModules);
+    std::printf("bench_system: LimitedProcessImageName(all)      median %.3f ms\n", limited);
     return 0;
 }
