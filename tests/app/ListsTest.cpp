@@ -1,0 +1,199 @@
+#include "app/AppFixture.h"
+#include "app/ListLogic.h"
+#include "helpers/TestSupport.h"
+#include "system/SessionInfo.h"
+
+using namespace vtest;
+
+namespace {
+
+std::wstring FullPathOf(const std::wstring& path) {
+    wchar_t full[MAX_PATH];
+    ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+} // namespace
+
+TEST_F(AppFixture, TheProcessListShowsChildrenWithTheirIdsAndVersionTexts) {
+    std::wstring dir = ScratchDirectory(L"lists");
+    std::wstring copy = CopyFileTo(HelperPath(), dir, L"vtcopy.exe");
+    ChildProcess first(HelperPath(), L"sleep 60000");
+    ChildProcess second(HelperPath(), L"sleep 60000");
+    ChildProcess other(copy, L"sleep 60000");
+    auto& main = Start();
+    auto& list = *Form().lsvProcesses;
+    // Widen the path column so full paths show unshortened.
+    main.CRegistry().ProcessItems[1].Width = 60;
+    main.CRegistry().ProcessItems[2].Width = 60;
+    main.CRegistry().ProcessItems[3].Width = 60;
+    list.SetColumnWidth(1, 60);
+    list.SetColumnWidth(2, 60);
+    list.SetColumnWidth(3, 60);
+    main.RefreshProcessList(nullptr);
+
+    int copyRow = RowOfProcess(other.Id());
+    ASSERT_GE(copyRow, 0);
+    const auto& copySubs = list.Item(copyRow).SubItems;
+    EXPECT_EQ(copySubs[0], L"VtHelper");
+    EXPECT_EQ(copySubs[1], L"Quelmar Test Lab");
+    EXPECT_EQ(copySubs[2], L"Vantrel test helper");
+    EXPECT_EQ(copySubs[4], L"1.2.3.4");
+    EXPECT_EQ(copySubs.size(), 7u);
+    EXPECT_EQ(copySubs[6], L"-");
+    EXPECT_EQ(::lstrcmpiW(copySubs[3].c_str(), FullPathOf(copy).c_str()), 0) << copySubs[3].c_str();
+
+    // Two processes of one file both show the first one's ID.
+    std::wstring firstId = vtx::ProcessIdText(static_cast<std::int32_t>(first.Id()));
+    int rows = 0;
+    for (int i = 0; i < list.ItemCount(); ++i) {
+        if (::lstrcmpiW(list.Item(i).SubItems[3].c_str(), FullPathOf(HelperPath()).c_str()) == 0) {
+            ++rows;
+            EXPECT_EQ(list.Item(i).SubItems[5], firstId);
+        }
+    }
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(RowOfProcess(second.Id()), -1);
+
+    // The same rows come from the per-row enumeration.
+    std::vector<std::vector<std::wstring>> fast;
+    for (int i = 0; i < list.ItemCount(); ++i) fast.push_back(list.Item(i).SubItems);
+    main.IdLookup = vtx::TCMain::TIdLookup::PerRow;
+    main.RefreshProcessList(nullptr);
+    ASSERT_EQ(static_cast<size_t>(list.ItemCount()), fast.size());
+    for (int i = 0; i < list.ItemCount(); ++i) EXPECT_EQ(list.Item(i).SubItems, fast[i]) << "row " << i;
+}
+
+TEST_F(AppFixture, AClickFillsTheModuleListAndTheRefreshLeavesIt) {
+    ChildProcess child(HelperPath(), L"sleep 60000");
+    auto& main = Start();
+    auto& modules = *Form().lsvModules;
+    int row = RowOfProcess(child.Id());
+    ASSERT_GE(row, 0);
+    Form().lsvProcesses->SelectItem(row);
+    EXPECT_EQ(modules.ItemCount(), 0);  // selecting is not a click
+    main.ShowProcessModules(nullptr);
+    ASSERT_GT(modules.ItemCount(), 2);
+    bool exe = false, versionDll = false;
+    for (int i = 0; i < modules.ItemCount(); ++i) {
+        const auto& subs = modules.Item(i).SubItems;
+        EXPECT_EQ(subs.size(), 6u);
+        EXPECT_EQ(subs[5], L"-");
+        if (subs[0] == L"VtHelper") exe = true;
+        if (vtx::FileNamePart(subs[3]) == L"version.dll") versionDll = true;
+    }
+    EXPECT_TRUE(exe);
+    EXPECT_TRUE(versionDll);
+    int shown = modules.ItemCount();
+    main.RefreshProcessList(nullptr);
+    EXPECT_EQ(modules.ItemCount(), shown);
+    // No focused row: nothing to list.
+    Form().lsvProcesses->Clear();
+    EXPECT_EQ(main.SelectedProcessId(), -1);
+    main.ShowProcessModules(nullptr);
+    EXPECT_EQ(modules.ItemCount(), 0);
+}
+
+TEST_F(AppFixture, TheSelectionSurvivesARefreshClampedToTheLastRow) {
+    std::vector<ChildProcess> children;
+    for (int i = 0; i < 3; ++i) children.emplace_back(HelperPath(), L"sleep 60000");
+    auto& main = Start();
+    auto& list = *Form().lsvProcesses;
+    EXPECT_EQ(list.SelectedIndex(), -1);
+    main.RefreshProcessList(nullptr);
+    EXPECT_EQ(list.SelectedIndex(), -1);
+    int last = list.ItemCount() - 1;
+    list.SelectItem(last);
+    children.clear();  // three rows fewer after the next refresh
+    main.RefreshProcessList(nullptr);
+    ASSERT_LT(list.ItemCount() - 1, last);
+    EXPECT_EQ(list.SelectedIndex(), list.ItemCount() - 1);
+    EXPECT_EQ(list.ItemFocused(), list.ItemCount() - 1);
+}
+
+TEST_F(AppFixture, ColumnsAreHiddenShownAndCopiedToTheModuleList) {
+    auto& main = Start();
+    auto& f = Form();
+    main.UpdateItemsMenu(f.mniItems);
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(f.ItemEntry(i)->Checked(), i < 5);
+    main.ToggleProcessItem(f.mniItem2);  // hide Company
+    EXPECT_EQ(f.lsvProcesses->ColumnWidth(2), 0);
+    EXPECT_EQ(f.lsvModules->ColumnWidth(2), 0);
+    main.UpdateItemsMenu(f.mniItems);
+    EXPECT_FALSE(f.mniItem2->Checked());
+    main.ToggleProcessItem(f.mniItem2);  // and back
+    EXPECT_EQ(f.lsvProcesses->ColumnWidth(2), f.Scale(125));
+    EXPECT_EQ(f.lsvModules->ColumnWidth(2), f.Scale(125));
+
+    main.UpdateItemsMenu(f.mniItems);
+    main.ToggleProcessItem(f.mniItem0);  // hide the icons
+    EXPECT_EQ(f.lsvProcesses->ColumnWidth(0), 0);
+    EXPECT_EQ(f.lsvModules->ColumnWidth(0), f.Scale(20));
+
+    main.UpdateItemsMenu(f.mniItems);
+    main.ToggleProcessItem(f.mniItem4);  // hide the path: file names alone
+    EXPECT_EQ(f.lsvProcesses->ColumnWidth(4), 0);
+    for (int i = 0; i < f.lsvProcesses->ItemCount(); ++i) {
+        const auto& path = f.lsvProcesses->Item(i).SubItems[3];
+        EXPECT_EQ(path, vtx::FileNamePart(path));
+    }
+    main.UpdateItemsMenu(f.mniItems);
+    main.ToggleProcessItem(f.mniItem4);
+    int sum = 0;
+    for (int i : {1, 2, 3, 5, 6}) sum += f.lsvProcesses->ColumnWidth(i);
+    EXPECT_EQ(f.lsvProcesses->ColumnWidth(4),
+              std::min(f.Scale(500), f.lsvProcesses->ClientWidth() - sum - ::GetSystemMetrics(SM_CXVSCROLL)));
+}
+
+TEST_F(AppFixture, TheTimerCountsDownAndAResizeRefreshesOnceAtTheNextTick) {
+    auto& main = Start();
+    auto& f = Form();
+    EXPECT_EQ(main.RefreshListTimer, 600);
+    EXPECT_TRUE(main.UpdateTimer->Enabled());
+    main.UpdateTimerTimer(nullptr);
+    EXPECT_EQ(main.RefreshListTimer, 599);
+    EXPECT_EQ(f.stbStatus->PanelText(3), L"Process count: " + std::to_wstring(f.lsvProcesses->ItemCount()));
+    EXPECT_EQ(f.stbStatus->PanelText(2).rfind(L"Memory used: ", 0), 0u);
+    EXPECT_EQ(f.stbStatus->PanelText(2).back(), L'%');
+    EXPECT_EQ(f.stbStatus->PanelWidth(2), f.stbStatus->TextWidth(f.stbStatus->PanelText(2)) + 10);
+    EXPECT_EQ(f.stbStatus->PanelText(4).rfind(L"Uptime: ", 0), 0u);
+
+    int pathBefore = f.lsvProcesses->ColumnWidth(4);
+    for (int w = 0; w < 5; ++w) f.SetWidth(f.Width() - 20);  // a drag: many size changes
+    EXPECT_EQ(main.RefreshListTimer, 1);
+    f.lsvProcesses->SetSubItem(0, 0, L"stale");
+    main.UpdateTimerTimer(nullptr);  // the refresh
+    EXPECT_EQ(main.RefreshListTimer, 600);
+    EXPECT_NE(f.lsvProcesses->Item(0).SubItems[0], L"stale");
+    EXPECT_EQ(f.lsvProcesses->ColumnWidth(4), pathBefore - 100);
+
+    main.RefreshListTimer = 2;
+    main.UpdateTimerTimer(nullptr);
+    EXPECT_EQ(main.RefreshListTimer, 1);
+    main.UpdateTimerTimer(nullptr);
+    EXPECT_EQ(main.RefreshListTimer, 600);
+}
+
+TEST_F(AppFixture, AMemoryQueryThatKeepsFailingIsReportedOnce) {
+    auto& main = Start();
+    auto saved = vtx::MemoryStatusSeam();
+    vtx::MemoryStatusSeam() = [](MEMORYSTATUSEX*) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    };
+    int before = main.RefreshListTimer;
+    for (int i = 0; i < 3; ++i) main.UpdateTimer->Tick();
+    EXPECT_EQ(main.RefreshListTimer, before);  // the failing ticks stop before the countdown
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text.rfind(L"System Error.  Code: 5.\r\n", 0), 0u);
+    vtx::MemoryStatusSeam() = saved;
+    main.UpdateTimer->Tick();
+    vtx::MemoryStatusSeam() = [](MEMORYSTATUSEX*) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    };
+    main.UpdateTimer->Tick();
+    main.UpdateTimer->Tick();
+    EXPECT_EQ(Boxes.size(), 2u);
+    vtx::MemoryStatusSeam() = saved;
+}
