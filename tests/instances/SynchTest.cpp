@@ -196,7 +196,10 @@ TEST(Optex, HolderKilledInsideTheLockDoesNotHangTheNext) {
     TVtxOptex optex(name);
     vtest::ChildProcess holder(itest::InstHelperPath(), L"hold " + Quoted(name) + L" " + Quoted(ready.Name), false);
     ASSERT_EQ(WaitForSingleObject(ready.Handle.get(), 20000), WAIT_OBJECT_0);
+    ASSERT_EQ(optex.SharedInfo().LockCount, 2);
+    ASSERT_NE(optex.SharedInfo().ThreadId, 0u);
     holder.Terminate();
+    ASSERT_EQ(optex.SharedInfo().LockCount, 2) << "the dead owner's levels stay in the block";
 
     // In a thread, so a hang fails the test instead of stalling it.
     std::atomic<bool> entered{false};
