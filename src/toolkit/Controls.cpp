@@ -23,6 +23,11 @@ HWND ParkingWindow() {
     return parking;
 }
 
+// The child's own visibility: a form that is not shown yet still lays out.
+bool ShownInParent(HWND wnd) noexcept {
+    return wnd && (::GetWindowLongW(wnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 } // namespace
 
 void FireEvent(const TNotifyEvent& event, TComponent* sender) noexcept {
@@ -222,7 +227,7 @@ void TWinControl::Realign() {
     // A copy: moving children may change the list through their handlers.
     std::vector<TControl*> children = FControls;
     for (TControl* child : children) {
-        if (!child->Handle() || !::IsWindowVisible(child->Handle())) continue;
+        if (!ShownInParent(child->Handle())) continue;
         int height = child->Height();
         int width = area.right - area.left;
         UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
@@ -240,7 +245,7 @@ void TWinControl::Realign() {
         }
     }
     for (TControl* child : children) {
-        if (child->FAlign == TAlign::alClient && child->Handle() && ::IsWindowVisible(child->Handle())) {
+        if (child->FAlign == TAlign::alClient && ShownInParent(child->Handle())) {
             ::SetWindowPos(child->Handle(), nullptr, area.left, area.top, std::max(0L, area.right - area.left),
                            std::max(0L, area.bottom - area.top), SWP_NOZORDER | SWP_NOACTIVATE);
         }

@@ -58,6 +58,7 @@ inline void destroy_window(HWND w) noexcept { ::DestroyWindow(w); }
 inline void destroy_menu(HMENU m) noexcept { ::DestroyMenu(m); }
 inline void local_free(void* p) noexcept { ::LocalFree(p); }
 inline void free_sid(PSID p) noexcept { ::FreeSid(p); }
+inline void delete_dc(HDC d) noexcept { ::DeleteDC(d); }
 } // namespace traits
 
 using unique_handle = unique_resource<traits::null_invalid<HANDLE, traits::close_handle>>;
@@ -75,6 +76,8 @@ using unique_hwnd = unique_resource<traits::null_invalid<HWND, traits::destroy_w
 using unique_hmenu = unique_resource<traits::null_invalid<HMENU, traits::destroy_menu>>;
 using unique_hlocal = unique_resource<traits::null_invalid<void*, traits::local_free>>;
 using unique_sid = unique_resource<traits::null_invalid<PSID, traits::free_sid>>;
+// Memory device contexts made with CreateCompatibleDC.
+using unique_hdc = unique_resource<traits::null_invalid<HDC, traits::delete_dc>>;
 
 // A device context borrowed from a window, given back on scope exit.
 class window_dc {

@@ -1,0 +1,136 @@
+#include "toolkit/Panel.h"
+#include <algorithm>
+#include "toolkit/Application.h"
+#include "toolkit/Handle.h"
+
+namespace vtx {
+
+TContainerControl::TContainerControl(TWinControl* parent, const std::wstring& name, const wchar_t* className,
+                                     int left, int top, int width, int height) {
+    Name = name;
+    WNDCLASSW wc{};
+    if (!::GetClassInfoW(Application().Instance(), className, &wc)) {
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = WndProc;
+        wc.hInstance = Application().Instance();
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = className;
+        ::RegisterClassW(&wc);
+    }
+    CreateHandle(parent, WS_EX_CONTROLPARENT, className, WS_VISIBLE | WS_CLIPCHILDREN, L"");
+    SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
+}
+
+void TContainerControl::Anchor(TControl* child, TAnchors anchors) {
+    RECT r = child->BoundsRect();
+    FAnchored.erase(std::remove_if(FAnchored.begin(), FAnchored.end(),
+                                   [child](const TAnchored& a) { return a.Child == child; }),
+                    FAnchored.end());
+    FAnchored.push_back({child, anchors, ClientWidth() - r.right, ClientHeight() - r.bottom});
+}
+
+void TContainerControl::ApplyAnchors() {
+    for (const TAnchored& a : FAnchored) {
+        if (a.Child->Parent() != this) continue;
+        RECT r = a.Child->BoundsRect();
+        int width = r.right - r.left, height = r.bottom - r.top;
+        if (a.Anchors & akRight) {
+            if (a.Anchors & akLeft) width = ClientWidth() - a.RightGap - r.left;
+            else r.left = ClientWidth() - a.RightGap - width;
+        }
+        if (a.Anchors & akBottom) {
+            if (a.Anchors & akTop) height = ClientHeight() - a.BottomGap - r.top;
+            else r.top = ClientHeight() - a.BottomGap - height;
+        }
+        ::SetWindowPos(a.Child->Handle(), nullptr, r.left, r.top, std::max(width, 0), std::max(height, 0),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void TContainerControl::Paint(HDC dc) {
+    RECT r{};
+    ::GetClientRect(FHandle, &r);
+    unique_hbrush brush(::CreateSolidBrush(Color));
+    ::FillRect(dc, &r, brush.get());
+}
+
+LRESULT CALLBACK TContainerControl::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    auto* self = dynamic_cast<TContainerControl*>(FromHandle(wnd));
+    if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
+    try {
+        return self->HandleMessage(msg, wp, lp);
+    } catch (...) {
+        Application().HandleException(std::current_exception());
+        return ::DefWindowProcW(wnd, msg, wp, lp);
+    }
+}
+
+LRESULT TContainerControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    if (FrameMessage(msg, wp, lp, result)) return result;
+    if (RouteChildMessage(msg, wp, lp, result)) return result;
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(FHandle, &ps);
+        Paint(dc);
+        ::EndPaint(FHandle, &ps);
+        return 0;
+    }
+    case WM_SIZE:
+        ApplyAnchors();
+        Resized();
+        return 0;
+    case WM_MOUSEMOVE:
+        if (OnMouseMove) {
+            TMouseMoveEvent handler = OnMouseMove;
+            handler(this, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+        }
+        return 0;
+    }
+    return ::DefWindowProcW(FHandle, msg, wp, lp);
+}
+
+TPanel::TPanel(TWinControl* parent, const std::wstring& name, int left, int top, int width, int height)
+    : TContainerControl(parent, name, L"TPanel", left, top, width, height) {
+    SetBevels(FBevelInner, FBevelOuter);
+}
+
+void TPanel::SetBevels(TBevelCut inner, TBevelCut outer) {
+    FBevelInner = inner;
+    FBevelOuter = outer;
+    ::SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    Realign();
+}
+
+bool TPanel::FrameMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    int width = (FBevelInner != TBevelCut::bvNone) + (FBevelOuter != TBevelCut::bvNone);
+    if (msg == WM_NCCALCSIZE) {
+        auto* r = reinterpret_cast<RECT*>(lp);
+        ::InflateRect(r, -width, -width);
+        if (r->right < r->left) r->right = r->left;
+        if (r->bottom < r->top) r->bottom = r->top;
+        result = 0;
+        return true;
+    }
+    if (msg == WM_NCPAINT) {
+        HDC dc = ::GetWindowDC(FHandle);
+        if (!dc) return false;
+        RECT r{};
+        ::GetWindowRect(FHandle, &r);
+        ::OffsetRect(&r, -r.left, -r.top);
+        for (TBevelCut cut : {FBevelOuter, FBevelInner}) {
+            if (cut == TBevelCut::bvNone) continue;
+            ::DrawEdge(dc, &r, cut == TBevelCut::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+        }
+        ::ReleaseDC(FHandle, dc);
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+} // namespace vtx

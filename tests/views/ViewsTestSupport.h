@@ -1,0 +1,40 @@
+// Shared pieces of the about-box tests: a main form made before any other
+// form, message pumping with a time-out, and a shell stand-in that counts.
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+#include "toolkit/Application.h"
+#include "toolkit/Form.h"
+#include "views/KbxHyperlink.h"
+
+namespace vtest {
+
+// The application's main form for the whole test executable.
+vtx::TForm& MainForm();
+
+// Handles messages until done() holds or ms have passed; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000);
+
+// Records every target handed to ShellOpen while it lives.
+class ShellRecorder {
+public:
+    ShellRecorder() {
+        vtx::ShellOpenSeam() = [this](const std::wstring& target) { Targets.push_back(target); };
+    }
+    ~ShellRecorder() { vtx::ShellOpenSeam() = nullptr; }
+    std::vector<std::wstring> Targets;
+};
+
+// Sends a mouse move at client point (x, y) of a window, as the system does.
+inline void MouseMove(HWND wnd, int x = 2, int y = 2) {
+    ::SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+}
+inline void MouseClick(HWND wnd, int x = 2, int y = 2) {
+    ::SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ::SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+} // namespace vtest
