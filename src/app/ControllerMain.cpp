@@ -179,10 +179,11 @@ void TCMain::RefreshProcessList(TComponent*) {
             processes.SetColumnWidth(i, 0);
         }
         if (i < 6) modules.SetColumnWidth(i, processes.ColumnWidth(i));
-        // Both lists take their fill columns' widths from a size change.
-        f.SetWidth(f.Width() - 1);
-        f.SetWidth(f.Width() + 1);
     }
+    // The fill columns take the width left over, as a one-pixel change of the
+    // window's width would give them, without resizing the window.
+    processes.ApplyFillColumns();
+    modules.ApplyFillColumns();
     processes.SetColumnWidth(4, PathColumnWidth(items[4].Visible, processes.ClientWidth(), sum,
                                                 ::GetSystemMetrics(SM_CXVSCROLL)));
 

@@ -1,5 +1,6 @@
 #include "toolkit/Controls.h"
 #include <algorithm>
+#include <unordered_map>
 #include "toolkit/Application.h"
 #include "toolkit/Dpi.h"
 
@@ -7,7 +8,12 @@ namespace vtx {
 
 namespace {
 
-const wchar_t kControlProp[] = L"VtxControl";
+// Window to control, for the windows of this thread. A map, not a window
+// property: property look-ups are a server round trip on some platforms.
+std::unordered_map<HWND, TControl*>& ControlMap() {
+    static std::unordered_map<HWND, TControl*> map;
+    return map;
+}
 
 // Controls without a container live under this hidden window.
 HWND ParkingWindow() {
@@ -42,15 +48,18 @@ void FireEvent(const TNotifyEvent& event, TComponent* sender) noexcept {
 TControl::~TControl() {
     if (FParent) FParent->RemoveControl(this);
     if (FHandle) {
-        if (FSubclassed) ::RemoveWindowSubclass(FHandle, SubclassProc, 1);
-        ::RemovePropW(FHandle, kControlProp);
+        if (FSubclassed) ::SetWindowLongPtrW(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOriginalProc));
+        ControlMap().erase(FHandle);
         ::DestroyWindow(FHandle);
         FHandle = nullptr;
     }
 }
 
 TControl* TControl::FromHandle(HWND wnd) noexcept {
-    return wnd ? static_cast<TControl*>(::GetPropW(wnd, kControlProp)) : nullptr;
+    if (!wnd) return nullptr;
+    auto& map = ControlMap();
+    auto it = map.find(wnd);
+    return it == map.end() ? nullptr : it->second;
 }
 
 void TControl::CreateHandle(TWinControl* parent, DWORD exStyle, const wchar_t* className, DWORD style,
@@ -64,28 +73,35 @@ void TControl::CreateHandle(TWinControl* parent, DWORD exStyle, const wchar_t* c
 
 void TControl::AttachHandle(HWND wnd) noexcept {
     FHandle = wnd;
-    if (wnd) ::SetPropW(wnd, kControlProp, this);
+    if (wnd) ControlMap()[wnd] = this;
 }
 
 void TControl::Subclass() noexcept {
-    if (FHandle && !FSubclassed) FSubclassed = ::SetWindowSubclass(FHandle, SubclassProc, 1, 0) != FALSE;
+    if (!FHandle || FSubclassed) return;
+    FOriginalProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TControl::SubclassProc)));
+    FSubclassed = FOriginalProc != nullptr;
 }
 
-LRESULT CALLBACK TControl::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) noexcept {
+LRESULT TControl::CallOriginal(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    return ::CallWindowProcW(FOriginalProc, FHandle, msg, wp, lp);
+}
+
+LRESULT CALLBACK TControl::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    TControl* self = FromHandle(wnd);
+    if (!self || !self->FOriginalProc) return ::DefWindowProcW(wnd, msg, wp, lp);
     try {
-        if (TControl* self = FromHandle(wnd)) {
-            LRESULT result = 0;
-            if (self->WindowMessage(msg, wp, lp, result)) return result;
-            if (msg == WM_SIZE) {
-                LRESULT r = ::DefSubclassProc(wnd, msg, wp, lp);
-                self->Resized();
-                return r;
-            }
+        LRESULT result = 0;
+        if (self->WindowMessage(msg, wp, lp, result)) return result;
+        if (msg == WM_SIZE) {
+            LRESULT r = self->CallOriginal(msg, wp, lp);
+            self->Resized();
+            return r;
         }
     } catch (...) {
         Application().HandleException(std::current_exception());
     }
-    return ::DefSubclassProc(wnd, msg, wp, lp);
+    return self->CallOriginal(msg, wp, lp);
 }
 
 void TControl::Resized() noexcept {

@@ -91,6 +91,8 @@ protected:
     // subclassed). Return true when handled.
     virtual bool WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
     void Subclass() noexcept;
+    // The window procedure the control had before it was subclassed.
+    LRESULT CallOriginal(UINT msg, WPARAM wp, LPARAM lp) noexcept;
     void Resized() noexcept;
 
     HWND FHandle = nullptr;
@@ -98,9 +100,9 @@ protected:
     TAlign FAlign = TAlign::alNone;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                         DWORD_PTR data) noexcept;
+    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
     bool FSubclassed = false;
+    WNDPROC FOriginalProc = nullptr;
     friend class TWinControl;
 };
 

@@ -174,7 +174,7 @@ LRESULT TListView::HandleNotify(NMHDR* header) {
 bool TListView::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_SIZE:
-        result = ::DefSubclassProc(FHandle, msg, wp, lp);
+        result = CallOriginal(msg, wp, lp);
         ApplyFillColumns();
         Resized();
         return true;

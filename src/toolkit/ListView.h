@@ -27,6 +27,9 @@ public:
     int ColumnWidth(int index) const noexcept;
     // Stores the width by the column rules.
     void SetColumnWidth(int index, int width);
+    // Gives the fill columns the client width the other columns leave, as a
+    // size change does.
+    void ApplyFillColumns();
     int ColumnMinWidth(int index) const { return FColumns.at(static_cast<size_t>(index)).MinWidth; }
     int ColumnMaxWidth(int index) const { return FColumns.at(static_cast<size_t>(index)).MaxWidth; }
 
@@ -65,7 +68,6 @@ private:
         int MaxWidth;
         bool Fill;
     };
-    void ApplyFillColumns();
     void WriteRowTexts(int index);
 
     std::vector<Column> FColumns;
