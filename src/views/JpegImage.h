@@ -1,4 +1,7 @@
 // JPEG pictures through libjpeg, decoded into 32-bit pixels for TImage.
+// Debian builds libjpeg-turbo from its source package (scripts/vantrel.sh);
+// on Windows take vcpkg's port: `vcpkg install libjpeg-turbo:x64-windows-static`
+// and configure with vcpkg's toolchain file, so find_package(JPEG) finds it.
 #pragma once
 #include <windows.h>
 #include <cstddef>

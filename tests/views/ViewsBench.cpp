@@ -1,0 +1,43 @@
+// Cost of the about box's pieces: decoding the photograph and building a
+// filled box (with its information window). Medians of repeated runs.
+#include <windows.h>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+#include "../../res/resource.h"
+#include "toolkit/Application.h"
+#include "views/JpegImage.h"
+#include "views/KbxViewAbout.h"
+#include "views/ViewsTestSupport.h"
+
+namespace {
+double MedianMs(int runs, const std::function<void()>& work) {
+    LARGE_INTEGER frequency, start, stop;
+    ::QueryPerformanceFrequency(&frequency);
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        ::QueryPerformanceCounter(&start);
+        work();
+        ::QueryPerformanceCounter(&stop);
+        times.push_back(1000.0 * static_cast<double>(stop.QuadPart - start.QuadPart) /
+                        static_cast<double>(frequency.QuadPart));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+} // namespace
+
+int wmain() {
+    using namespace vtx;
+    vtest::MainForm();
+    int width = 0;
+    double decode = MedianMs(51, [&] { width += LoadJpegResource(nullptr, IDR_PHOTO).Width; });
+    double box = MedianMs(15, [] {
+        TfrmAbout about;
+        about.FillIn(2002, 2026, 6, 225);
+    });
+    std::printf("bench_views: photograph decode %.3f ms (164 x 164, %s)\n", decode, width ? "ok" : "FAILED");
+    std::printf("bench_views: about box built and filled %.2f ms\n", box);
+    return width ? 0 : 1;
+}
