@@ -1,0 +1,107 @@
+// Leak soak: 1,000 process-list refreshes and 1,000 module-list fills in one
+// controller, with the handle count and the GDI and USER object counts before
+// and after. Counts may grow only by the icons of files seen for the first time.
+#include <windows.h>
+#include <cstdio>
+#include "app/ControllerMain.h"
+#include "app/ListLogic.h"
+#include "fileinfo/KbxFileInfoClasses.h"
+#include "helpers/TestSupport.h"
+#include "toolkit/Application.h"
+#include "toolkit/Dialogs.h"
+#include "views/ViewMain.h"
+
+namespace {
+
+constexpr int kRounds = 1000;
+
+struct Counts {
+    DWORD Handles = 0, Gdi = 0, User = 0;
+    int CachedFiles = 0;
+};
+
+Counts Take() {
+    Counts c;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &c.Handles);
+    c.Gdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    c.User = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    c.CachedFiles = vtx::FileInfoCacheCreated() ? vtx::FileInfoCache().Count() : 0;
+    return c;
+}
+
+void Print(const char* label, const Counts& c) {
+    std::printf("%-8s handles %5lu  GDI objects %5lu  USER objects %5lu  cached files %4d\n", label,
+                static_cast<unsigned long>(c.Handles), static_cast<unsigned long>(c.Gdi),
+                static_cast<unsigned long>(c.User), c.CachedFiles);
+}
+
+void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+} // namespace
+
+int wmain() {
+    using namespace vtx;
+    const std::wstring title = L"VantrelSoak" + std::to_wstring(::GetCurrentProcessId());
+    Application().Initialize();
+    Application().SetTitle(title);
+    MessageBoxSeam() = [](const TMessageBoxRequest&) { return static_cast<int>(mrOk); };
+    vtest::ChildProcess helper(vtest::HelperPath(), L"sleep 600000", true);
+    int result = 0;
+    {
+        TCMain main;
+        main.frmMain->Show();
+        auto& list = *main.frmMain->lsvProcesses;
+        std::wstring id = ProcessIdText(static_cast<std::int32_t>(helper.Id()));
+        auto helperRow = [&] {
+            for (int i = 0; i < list.ItemCount(); ++i)
+                if (list.Item(i).SubItems[5] == id) return i;
+            return -1;
+        };
+        auto fillModules = [&] {
+            list.SelectItem(helperRow());
+            main.ShowProcessModules(nullptr);
+        };
+        // One round first, so every file now running is in the cache.
+        main.RefreshProcessList(nullptr);
+        fillModules();
+        Pump();
+        Counts before = Take();
+        DWORD start = ::GetTickCount();
+        for (int i = 0; i < kRounds; ++i) {
+            main.RefreshProcessList(nullptr);
+            if (i % 50 == 0) Pump();
+        }
+        DWORD refreshMs = ::GetTickCount() - start;
+        start = ::GetTickCount();
+        for (int i = 0; i < kRounds; ++i) {
+            fillModules();
+            if (i % 50 == 0) Pump();
+        }
+        DWORD modulesMs = ::GetTickCount() - start;
+        Pump();
+        Counts after = Take();
+        std::printf("leak soak: %d refreshes (%lu ms) and %d module-list fills (%lu ms), %d process rows, %d module rows\n",
+                    kRounds, static_cast<unsigned long>(refreshMs), kRounds, static_cast<unsigned long>(modulesMs),
+                    list.ItemCount(), main.frmMain->lsvModules->ItemCount());
+        Print("before", before);
+        Print("after", after);
+        // Each newly seen file may bring one icon (a USER object and its bitmaps).
+        int newFiles = after.CachedFiles - before.CachedFiles;
+        long handleGrowth = static_cast<long>(after.Handles) - static_cast<long>(before.Handles);
+        long gdiGrowth = static_cast<long>(after.Gdi) - static_cast<long>(before.Gdi);
+        long userGrowth = static_cast<long>(after.User) - static_cast<long>(before.User);
+        bool ok = handleGrowth <= newFiles && gdiGrowth <= 3L * newFiles && userGrowth <= newFiles;
+        std::printf("growth   handles %+ld  GDI %+ld  USER %+ld  for %d newly seen files: %s\n", handleGrowth, gdiGrowth,
+                    userGrowth, newFiles, ok ? "no leak" : "LEAK");
+        result = ok ? 0 : 1;
+    }
+    Application().DestroyForms();
+    return result;
+}

@@ -1,0 +1,148 @@
+// Start-up against a peer: Vantrel and Wine's Task Manager, started in turn on
+// the same prefix and display. For each start: the time from CreateProcess
+// until its process list view holds rows, and the peak working set just
+// before it is ended. Prints medians and the ratios Vantrel / taskmgr.
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRuns = 10;
+constexpr DWORD kGiveUpMs = 60000;
+
+std::wstring ExeDirectory() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir = path;
+    return dir.substr(0, dir.find_last_of(L"\\/") + 1);
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+LRESULT Ask(HWND window, UINT msg) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(window, msg, 0, 0, SMTO_ABORTIFHUNG, 2000, &result)) return -1;
+    return static_cast<LRESULT>(result);
+}
+
+// The list views under the process's top-level windows.
+std::vector<HWND> ListViewsOf(DWORD pid) {
+    struct Ctx { DWORD pid; std::vector<HWND> found; } ctx{pid, {}};
+    ::EnumWindows(
+        [](HWND top, LPARAM lp) noexcept -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(top, &owner);
+            if (owner != c->pid) return TRUE;
+            ::EnumChildWindows(
+                top,
+                [](HWND child, LPARAM inner) noexcept -> BOOL {
+                    if (ClassOf(child) == L"SysListView32") reinterpret_cast<Ctx*>(inner)->found.push_back(child);
+                    return TRUE;
+                },
+                lp);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+// Vantrel: its first list view is the process list.
+bool VantrelPopulated(DWORD pid) {
+    auto lists = ListViewsOf(pid);
+    return !lists.empty() && Ask(lists.front(), LVM_GETITEMCOUNT) > 0;
+}
+
+// taskmgr: the processes page is the list view with more than the two
+// columns of the applications page.
+bool TaskmgrPopulated(DWORD pid) {
+    for (HWND list : ListViewsOf(pid)) {
+        HWND header = reinterpret_cast<HWND>(Ask(list, LVM_GETHEADER));
+        if (header && Ask(header, HDM_GETITEMCOUNT) >= 3 && Ask(list, LVM_GETITEMCOUNT) > 0) return true;
+    }
+    return false;
+}
+
+struct Sample {
+    bool Ok = false;
+    double Ms = 0;
+    double PeakMiB = 0;
+};
+
+Sample Measure(const std::wstring& exe, const std::function<bool(DWORD)>& populated) {
+    Sample sample;
+    std::wstring cmd = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    auto start = std::chrono::steady_clock::now();
+    if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return sample;
+    ::CloseHandle(pi.hThread);
+    for (;;) {
+        if (populated(pi.dwProcessId)) {
+            sample.Ok = true;
+            break;
+        }
+        double elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        if (elapsed > kGiveUpMs || ::WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
+        ::Sleep(1);
+    }
+    sample.Ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (::GetProcessMemoryInfo(pi.hProcess, &counters, sizeof counters))
+        sample.PeakMiB = static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+    ::TerminateProcess(pi.hProcess, 0);
+    ::WaitForSingleObject(pi.hProcess, 10000);
+    ::CloseHandle(pi.hProcess);
+    // Let the wineserver settle the ended process before the next start.
+    ::Sleep(300);
+    return sample;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+} // namespace
+
+int wmain() {
+    const std::wstring vantrel = ExeDirectory() + L"Vantrel.exe";
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring taskmgr = std::wstring(system) + L"\\taskmgr.exe";
+
+    std::vector<double> vTimes, vPeaks, tTimes, tPeaks;
+    std::printf("start-up to a populated process list, %d alternating starts each\n", kRuns);
+    std::printf("%-4s %14s %12s %14s %12s\n", "run", "Vantrel ms", "Vantrel MiB", "taskmgr ms", "taskmgr MiB");
+    for (int run = 1; run <= kRuns; ++run) {
+        Sample v = Measure(vantrel, VantrelPopulated);
+        Sample t = Measure(taskmgr, TaskmgrPopulated);
+        if (v.Ok) { vTimes.push_back(v.Ms); vPeaks.push_back(v.PeakMiB); }
+        if (t.Ok) { tTimes.push_back(t.Ms); tPeaks.push_back(t.PeakMiB); }
+        std::printf("%-4d %14.1f %12.1f %14.1f %12.1f%s\n", run, v.Ms, v.PeakMiB, t.Ms, t.PeakMiB,
+                    v.Ok && t.Ok ? "" : "  (a list stayed empty)");
+        std::fflush(stdout);
+    }
+    double vt = Median(vTimes), vp = Median(vPeaks), tt = Median(tTimes), tp = Median(tPeaks);
+    std::printf("median   Vantrel %.1f ms, %.1f MiB peak working set\n", vt, vp);
+    std::printf("median   taskmgr %.1f ms, %.1f MiB peak working set\n", tt, tp);
+    if (tt > 0 && tp > 0)
+        std::printf("ratio    Vantrel / taskmgr: time %.2f (goal <= 0.50), memory %.2f (goal <= 1.00)\n", vt / tt, vp / tp);
+    return vTimes.empty() || tTimes.empty() ? 1 : 0;
+}
