@@ -55,7 +55,8 @@ TEasterEggsForm::TEasterEggsForm() : TForm(L"TEasterEggsForm", TBorderStyle::bsS
     Label2->SetCaption(L"This software is made by");
     ZorickPanel->Anchor(Label2.get(), akLeft | akBottom);
 
-    Label1 = std::make_unique<TLabel>(ZorickPanel.get(), L"Label1", 172, 150, 105, 13);
+    // Wider than designed to the left: the name is longer; the right edge stays at 277.
+    Label1 = std::make_unique<TLabel>(ZorickPanel.get(), L"Label1", 142, 150, 135, 13);
     Label1->SetAutoSize(false);
     Label1->SetAlignment(TAlignment::taRightJustify);
     Label1->SetFontSpec(LabelFont(kGrey, fsItalic));
