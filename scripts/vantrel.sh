@@ -23,7 +23,7 @@ install_missing() {
   command -v ninja >/dev/null || need+=(ninja-build)
   command -v g++ >/dev/null || need+=(g++)
   command -v clang++ >/dev/null || need+=(clang)
-  [ -d /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux ] || ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+  ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
   [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
   command -v dpkg-source >/dev/null || need+=(dpkg-dev)
   if [ ${#need[@]} -gt 0 ]; then

@@ -71,6 +71,37 @@ void TControl::CreateHandle(TWinControl* parent, DWORD exStyle, const wchar_t* c
     if (parent) parent->InsertControl(this);
 }
 
+void TControl::RegisterToolkitClass(const wchar_t* className, LPCWSTR cursor, HBRUSH background, HICON icon) {
+    WNDCLASSEXW wc{sizeof wc};
+    if (::GetClassInfoExW(Application().Instance(), className, &wc)) return;
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = ToolkitWndProc;
+    wc.hInstance = Application().Instance();
+    wc.hCursor = ::LoadCursorW(nullptr, cursor);
+    wc.hbrBackground = background;
+    wc.hIcon = icon;
+    wc.lpszClassName = className;
+    ::RegisterClassExW(&wc);
+}
+
+LRESULT CALLBACK TControl::ToolkitWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == WM_NCCREATE) {
+        // Forms pass themselves, so they see their own creation messages.
+        if (auto* self = static_cast<TControl*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams))
+            self->AttachHandle(wnd);
+    }
+    TControl* self = FromHandle(wnd);
+    if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
+    try {
+        return self->HandleMessage(msg, wp, lp);
+    } catch (...) {
+        Application().HandleException(std::current_exception());
+        return ::DefWindowProcW(wnd, msg, wp, lp);
+    }
+}
+
+LRESULT TControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) { return ::DefWindowProcW(FHandle, msg, wp, lp); }
+
 void TControl::AttachHandle(HWND wnd) noexcept {
     FHandle = wnd;
     if (wnd) ControlMap()[wnd] = this;

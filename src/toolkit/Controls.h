@@ -87,6 +87,13 @@ protected:
                       const std::wstring& text);
     // Wraps an existing window (used by forms, which create their own).
     void AttachHandle(HWND wnd) noexcept;
+    // Registers a window class of this toolkit once; its windows hand every
+    // message to HandleMessage, and no exception leaves the procedure.
+    static void RegisterToolkitClass(const wchar_t* className, LPCWSTR cursor = IDC_ARROW,
+                                     HBRUSH background = nullptr, HICON icon = nullptr);
+    static LRESULT CALLBACK ToolkitWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    // Messages of a window of a toolkit class; the platform's handling by default.
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     // Per-control handling of its own window's messages (common controls are
     // subclassed). Return true when handled.
     virtual bool WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }

@@ -1,35 +1,16 @@
 #include "toolkit/Form.h"
-#include <set>
 #include "toolkit/Application.h"
 #include "toolkit/Dpi.h"
 #include "toolkit/Menu.h"
 
 namespace vtx {
 
-namespace {
-
-void RegisterFormClass(const std::wstring& name, WNDPROC proc) {
-    static std::set<std::wstring> registered;
-    if (registered.count(name)) return;
-    WNDCLASSEXW wc{sizeof wc};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = Application().Instance();
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
-    wc.lpszClassName = name.c_str();
-    ::RegisterClassExW(&wc);
-    registered.insert(name);
-}
-
-} // namespace
-
 TForm::TForm(const std::wstring& windowClass, TBorderStyle border, int designLeft, int designTop, int designWidth,
              int designHeight, DWORD extraStyle, DWORD extraExStyle)
     : FBorderStyle(border) {
     Application().Initialize();
-    RegisterFormClass(windowClass, WndProc);
+    RegisterToolkitClass(windowClass.c_str(), IDC_ARROW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                         ::LoadIconW(Application().Instance(), MAKEINTRESOURCEW(1)));
     UINT dpi = SystemDpi();
     DWORD style = WS_CLIPCHILDREN | extraStyle;
     DWORD exStyle = extraExStyle;
@@ -44,7 +25,8 @@ TForm::TForm(const std::wstring& windowClass, TBorderStyle border, int designLef
     HWND owner = Application().MainForm() ? Application().Handle() : nullptr;
     HWND wnd = ::CreateWindowExW(exStyle, windowClass.c_str(), L"", style, ScaleToDpi(designLeft, dpi),
                                  ScaleToDpi(designTop, dpi), ScaleToDpi(designWidth, dpi),
-                                 ScaleToDpi(designHeight, dpi), owner, nullptr, Application().Instance(), this);
+                                 ScaleToDpi(designHeight, dpi), owner, nullptr, Application().Instance(),
+                                 static_cast<TControl*>(this));
     AttachHandle(wnd);
     CreateDesignFont(WindowDpi(wnd));
     Application().RegisterForm(this);
@@ -167,21 +149,6 @@ bool TForm::DispatchMenuCommand(WORD id) {
     TNotifyEvent handler = item->OnClick;
     FireEvent(handler, item);
     return true;
-}
-
-LRESULT CALLBACK TForm::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        self->AttachHandle(wnd);
-    }
-    auto* self = dynamic_cast<TForm*>(FromHandle(wnd));
-    if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
-    try {
-        return self->HandleMessage(msg, wp, lp);
-    } catch (...) {
-        Application().HandleException(std::current_exception());
-        return ::DefWindowProcW(wnd, msg, wp, lp);
-    }
 }
 
 LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

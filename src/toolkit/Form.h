@@ -60,8 +60,7 @@ protected:
     virtual bool FormMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
 
 private:
-    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void CreateDesignFont(UINT dpi);
     void PlaceCentered();
 

@@ -6,16 +6,7 @@ namespace vtx {
 
 TImage::TImage(TWinControl* parent, const std::wstring& name, int left, int top, int width, int height) {
     Name = name;
-    static bool registered = [] {
-        WNDCLASSW wc{};
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = Application().Instance();
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = L"TImage";
-        return ::RegisterClassW(&wc) != 0;
-    }();
-    (void)registered;
+    RegisterToolkitClass(L"TImage");
     CreateHandle(parent, 0, L"TImage", WS_VISIBLE, L"");
     SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
 }
@@ -57,24 +48,16 @@ void TImage::Paint(HDC dc) {
     ::BitBlt(dc, x, y, FPictureWidth, FPictureHeight, memory.get(), 0, 0, SRCCOPY);
 }
 
-LRESULT CALLBACK TImage::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    auto* self = dynamic_cast<TImage*>(FromHandle(wnd));
-    if (self) {
-        try {
-            if (msg == WM_ERASEBKGND) return 1;
-            if (msg == WM_PAINT) {
-                PAINTSTRUCT ps;
-                HDC dc = ::BeginPaint(wnd, &ps);
-                self->Paint(dc);
-                ::EndPaint(wnd, &ps);
-                return 0;
-            }
-        } catch (...) {
-            Application().HandleException(std::current_exception());
-            return 0;
-        }
+LRESULT TImage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ERASEBKGND) return 1;
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(FHandle, &ps);
+        Paint(dc);
+        ::EndPaint(FHandle, &ps);
+        return 0;
     }
-    return ::DefWindowProcW(wnd, msg, wp, lp);
+    return TControl::HandleMessage(msg, wp, lp);
 }
 
 } // namespace vtx

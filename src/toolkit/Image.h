@@ -26,7 +26,7 @@ public:
     bool Center = true;
 
 private:
-    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void Paint(HDC dc);
 
     unique_hbitmap FBitmap;

@@ -20,15 +20,7 @@ HFONT TFontSpec::Create(UINT dpi) const noexcept {
 
 TLabel::TLabel(TWinControl* parent, const std::wstring& name, int left, int top, int width, int height) {
     Name = name;
-    static bool registered = [] {
-        WNDCLASSW wc{};
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = Application().Instance();
-        wc.lpszClassName = L"TLabel";
-        return ::RegisterClassW(&wc) != 0;
-    }();
-    (void)registered;
+    RegisterToolkitClass(L"TLabel");
     CreateHandle(parent, 0, L"TLabel", WS_VISIBLE, L"");
     SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
     FontChanged();
@@ -116,17 +108,6 @@ void TLabel::Paint(HDC dc) {
         if (offset > 0) r.top += offset;
     }
     ::DrawTextW(dc, text.c_str(), -1, &r, flags);
-}
-
-LRESULT CALLBACK TLabel::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    auto* self = dynamic_cast<TLabel*>(FromHandle(wnd));
-    if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
-    try {
-        return self->HandleMessage(msg, wp, lp);
-    } catch (...) {
-        Application().HandleException(std::current_exception());
-        return 0;
-    }
 }
 
 LRESULT TLabel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -66,8 +66,7 @@ public:
     void Click();
 
 private:
-    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void FontChanged();
     void Paint(HDC dc);
     UINT DrawFlags() const noexcept;

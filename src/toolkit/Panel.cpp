@@ -8,15 +8,7 @@ namespace vtx {
 TContainerControl::TContainerControl(TWinControl* parent, const std::wstring& name, const wchar_t* className,
                                      int left, int top, int width, int height) {
     Name = name;
-    WNDCLASSW wc{};
-    if (!::GetClassInfoW(Application().Instance(), className, &wc)) {
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = Application().Instance();
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = className;
-        ::RegisterClassW(&wc);
-    }
+    RegisterToolkitClass(className);
     CreateHandle(parent, WS_EX_CONTROLPARENT, className, WS_VISIBLE | WS_CLIPCHILDREN, L"");
     SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
 }
@@ -52,17 +44,6 @@ void TContainerControl::Paint(HDC dc) {
     ::GetClientRect(FHandle, &r);
     unique_hbrush brush(::CreateSolidBrush(Color));
     ::FillRect(dc, &r, brush.get());
-}
-
-LRESULT CALLBACK TContainerControl::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    auto* self = dynamic_cast<TContainerControl*>(FromHandle(wnd));
-    if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
-    try {
-        return self->HandleMessage(msg, wp, lp);
-    } catch (...) {
-        Application().HandleException(std::current_exception());
-        return ::DefWindowProcW(wnd, msg, wp, lp);
-    }
 }
 
 LRESULT TContainerControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

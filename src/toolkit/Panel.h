@@ -31,8 +31,7 @@ private:
         int RightGap;
         int BottomGap;
     };
-    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void ApplyAnchors();
 
     std::vector<TAnchored> FAnchored;

@@ -11,7 +11,7 @@ public:
     COLORREF PenColor = RGB(0, 0, 0);
 
 private:
-    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
 } // namespace vtx

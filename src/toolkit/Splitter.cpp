@@ -12,32 +12,12 @@ int SplitterTargetHeight(int requested, int available, int minSize) noexcept {
 
 TSplitter::TSplitter(TWinControl* parent, const std::wstring& name, int designHeight) {
     Name = name;
-    static bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = Application().Instance();
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_SIZENS);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = L"TSplitter";
-        return ::RegisterClassW(&wc) != 0;
-    }();
-    (void)registered;
+    RegisterToolkitClass(L"TSplitter", IDC_SIZENS, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     CreateHandle(parent, 0, L"TSplitter", WS_VISIBLE, L"");
     SetHeight(Scale(designHeight));
     static const WORD hatch[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
     FPatternBitmap.reset(::CreateBitmap(8, 8, 1, 1, hatch));
     FPattern.reset(::CreatePatternBrush(FPatternBitmap.get()));
-}
-
-LRESULT CALLBACK TSplitter::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    auto* self = dynamic_cast<TSplitter*>(FromHandle(wnd));
-    if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
-    try {
-        return self->HandleMessage(msg, wp, lp);
-    } catch (...) {
-        Application().HandleException(std::current_exception());
-        return 0;
-    }
 }
 
 int TSplitter::ParentYFromCursor() const noexcept {

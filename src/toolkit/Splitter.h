@@ -22,8 +22,7 @@ public:
     void DragTo(int parentY);
 
 private:
-    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void DrawLine(int parentY) noexcept;
     int ParentYFromCursor() const noexcept;
 

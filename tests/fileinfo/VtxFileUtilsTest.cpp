@@ -12,13 +12,8 @@ using namespace vtx;
 
 namespace {
 
-std::wstring Fixture(const wchar_t* name) { return vtest::ExeDirectory() + name; }
-
-std::wstring SystemFile(const wchar_t* name) {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetSystemDirectoryW(dir, MAX_PATH);
-    return std::wstring(dir) + L"\\" + name;
-}
+using vtest::Fixture;
+using vtest::SystemFile;
 
 std::vector<BYTE> PlatformData(const std::wstring& file) {
     DWORD handle = 0;

@@ -12,6 +12,14 @@ std::wstring ExeDirectory() {
 
 std::wstring HelperPath() { return ExeDirectory() + L"vthelper.exe"; }
 
+std::wstring Fixture(const wchar_t* name) { return ExeDirectory() + name; }
+
+std::wstring SystemFile(const wchar_t* name) {
+    wchar_t dir[MAX_PATH] = {};
+    GetSystemDirectoryW(dir, MAX_PATH);
+    return std::wstring(dir) + L"\\" + name;
+}
+
 std::wstring CopyFileTo(const std::wstring& source, const std::wstring& directory, const std::wstring& name) {
     CreateDirectoryW(directory.c_str(), nullptr);
     std::wstring target = directory + L"\\" + name;

@@ -10,6 +10,10 @@ namespace vtest {
 std::wstring ExeDirectory();
 // Full path of vthelper.exe beside the test executables.
 std::wstring HelperPath();
+// A file built beside the test executables (fixtures).
+std::wstring Fixture(const wchar_t* name);
+// A file in the system folder (C:\windows\system32 under Wine).
+std::wstring SystemFile(const wchar_t* name);
 // Copies a file to another folder (created if needed); returns the new path.
 std::wstring CopyFileTo(const std::wstring& source, const std::wstring& directory, const std::wstring& name);
 // A unique scratch folder under the temp folder, removed by the caller if wanted.
