@@ -165,7 +165,6 @@ case "$mode" in
     start_display
     wine_up
     for b in "$build"/bin/bench_*.exe; do [ -x "$b" ] && "$build/wine-run.sh" "$b"; done
-    [ -x "$root/bench/startup.sh" ] && "$root/bench/startup.sh" "$build"
     ;;
   *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
 esac
