@@ -22,9 +22,21 @@ struct Counts {
     double PrivateKiB = 0;  // what Wine, which counts no handles or GUI objects, still shows
 };
 
+// Counts open kernel handles by asking about every handle value, for platforms
+// whose handle count is always 0 (Wine).
+DWORD ProbeHandleCount() {
+    DWORD count = 0;
+    for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
+        DWORD flags = 0;
+        if (::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+    }
+    return count;
+}
+
 Counts Take() {
     Counts c;
     ::GetProcessHandleCount(::GetCurrentProcess(), &c.Handles);
+    if (c.Handles == 0) c.Handles = ProbeHandleCount();
     c.Gdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     c.User = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
     c.CachedFiles = vtx::FileInfoCacheCreated() ? vtx::FileInfoCache().Count() : 0;
