@@ -23,10 +23,15 @@ TSystemFacts ReadSystemFacts() {
     auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
     if (!rtlGetVersion || rtlGetVersion(&info) != 0) {
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+        ::GetVersionExW(&info);
+#else
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
         ::GetVersionExW(&info);
 #pragma GCC diagnostic pop
+#endif
     }
     facts.PlatformId = info.dwPlatformId;
     facts.MajorVersion = info.dwMajorVersion;
