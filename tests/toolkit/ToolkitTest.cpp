@@ -92,3 +92,28 @@ TEST(SplitterTargetHeight, KeepsThirtyPixelsEachSideAndCollapsesBelow) {
     EXPECT_EQ(vtx::SplitterTargetHeight(-10, 500, 30), 0);
     EXPECT_EQ(vtx::SplitterTargetHeight(490, 500, 30), 470);
 }
+
+TEST_F(ToolkitTest, DraggingTheSplitterResizesTheListBelowWithinItsLimits) {
+    vtx::TForm form(L"VtxTestForm", vtx::TBorderStyle::bsSizeable, 0, 0, 600, 500);
+    vtx::TListView below(&form, L"below", false);
+    below.SetHeight(below.Scale(147));
+    below.SetAlign(vtx::TAlign::alBottom);
+    vtx::TSplitter splitter(&form, L"splitter", 3);
+    splitter.SetAlign(vtx::TAlign::alBottom);
+    vtx::TListView above(&form, L"above", true);
+    above.SetAlign(vtx::TAlign::alClient);
+    splitter.Resized = &below;
+    splitter.Above = &above;
+    form.Show();
+    int bottom = below.BoundsRect().bottom;
+    EXPECT_EQ(splitter.Top() + splitter.Height(), below.Top());
+
+    splitter.DragTo(bottom - 200 - splitter.Height());
+    EXPECT_EQ(below.Height(), 200);
+    EXPECT_EQ(splitter.Top() + splitter.Height(), below.Top());  // the layout follows
+    splitter.DragTo(bottom - 30 - splitter.Height());            // 30 pixels or less: collapsed
+    EXPECT_EQ(below.Height(), 0);
+    splitter.DragTo(-100);  // leaves at least 30 pixels to the list above
+    EXPECT_EQ(below.Height(), bottom - splitter.Height() - above.Top() - splitter.Scale(30));
+    EXPECT_GE(above.Height(), splitter.Scale(30));
+}
