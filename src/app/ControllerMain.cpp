@@ -1,5 +1,6 @@
 #include "app/ControllerMain.h"
 #include <algorithm>
+#include <optional>
 #include "app/ListLogic.h"
 #include "fileinfo/KbxFileInfoClasses.h"
 #include "instances/VtxAppInst.h"
@@ -111,23 +112,34 @@ void TCMain::MenuItemClick(TComponent* sender) {
 
 void TCMain::FillListView(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList) {
     if (IdLookup == TIdLookup::PerRow) {
-        FillRows(listView, imageList, list, isModuleList, nullptr);
+        FillRows(listView, imageList, list, isModuleList, [](const std::wstring& fileName) {
+            return ProcessIdFromFileName(fileName);
+        });
         return;
     }
     if (!isModuleList) {
         // The process list's own entries are the reading of the table.
         TProcessIdIndex index = IndexOf(list);
-        FillRows(listView, imageList, list, isModuleList, &index);
+        FillRows(listView, imageList, list, isModuleList,
+                 [&index](const std::wstring& fileName) { return index.Find(fileName); });
         return;
     }
-    TStringList processes;
-    if (!ListRunningProcesses(processes, true)) processes.Clear();
-    TProcessIdIndex index = IndexOf(processes);
-    FillRows(listView, imageList, list, isModuleList, &index);
+    // A module row shows no ID; it only goes into the cache item of a file seen
+    // for the first time, so the table is read once, when such a file turns up.
+    std::optional<TProcessIdIndex> index;
+    FillRows(listView, imageList, list, isModuleList, [&index](const std::wstring& fileName) -> std::int32_t {
+        if (FileInfoCache().Find(fileName)) return -1;
+        if (!index) {
+            TStringList processes;
+            if (!ListRunningProcesses(processes, true)) processes.Clear();
+            index = IndexOf(processes);
+        }
+        return index->Find(fileName);
+    });
 }
 
 void TCMain::FillRows(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
-                      const TProcessIdIndex* index) {
+                      const std::function<std::int32_t(const std::wstring&)>& processIdOf) {
     TfrmMain& f = *frmMain;
     TTextMeasure measure = [&f](const std::wstring& text) { return f.TextWidth(text); };
     listView.BeginUpdate();
@@ -139,8 +151,7 @@ void TCMain::FillRows(TListView& listView, TImageList& imageList, const TStringL
         int row = listView.AddItem();
         const std::wstring& fileName = entry.Text;
         std::vector<std::wstring> subItems(isModuleList ? 6 : 7, L"-");
-        std::int32_t id = index ? index->Find(fileName) : ProcessIdFromFileName(fileName);
-        std::wstring idText = ProcessIdText(id);
+        std::wstring idText = ProcessIdText(processIdOf(fileName));
         const TFileInfoItem& item =
             GetFileInfoItem(fileName, idText, isModuleList ? TIconType::itExtension : TIconType::itFile);
         listView.SetItemImage(row, imageList.AddIcon(item.Icon()));

@@ -2,6 +2,7 @@
 // one-second timer, fills the lists and the status bar, runs the commands.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include "app/KbxControllerCustomMain.h"
 #include "toolkit/StringList.h"
@@ -39,7 +40,7 @@ public:
 
 private:
     void FillRows(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
-                  const TProcessIdIndex* index);
+                  const std::function<std::int32_t(const std::wstring&)>& processIdOf);
     bool FMemoryErrorShown = false;
 };
 

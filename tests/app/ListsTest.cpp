@@ -1,5 +1,6 @@
 #include "app/AppFixture.h"
 #include "app/ListLogic.h"
+#include "fileinfo/KbxFileInfoClasses.h"
 #include "helpers/TestSupport.h"
 #include "system/SessionInfo.h"
 
@@ -80,7 +81,12 @@ TEST_F(AppFixture, AClickFillsTheModuleListAndTheRefreshLeavesIt) {
         EXPECT_EQ(subs.size(), 6u);
         EXPECT_EQ(subs[5], L"-");
         if (subs[0] == L"VtHelper") exe = true;
-        if (vtx::FileNamePart(subs[3]) == L"version.dll") versionDll = true;
+        if (vtx::FileNamePart(subs[3]) == L"version.dll") {
+            versionDll = true;
+            // A new module file's item carries the ID of no process.
+            const vtx::TFileInfoItem* item = vtx::FileInfoCache().Find(subs[3]);
+            if (item) EXPECT_EQ(item->ID(), L"FFFFFFFF");
+        }
     }
     EXPECT_TRUE(exe);
     EXPECT_TRUE(versionDll);
