@@ -102,6 +102,20 @@ LRESULT CALLBACK TControl::ToolkitWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM 
 
 LRESULT TControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) { return ::DefWindowProcW(FHandle, msg, wp, lp); }
 
+bool TControl::PaintMessage(UINT msg, LRESULT& result) {
+    if (msg == WM_ERASEBKGND) {
+        result = 1;
+        return true;
+    }
+    if (msg != WM_PAINT) return false;
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(FHandle, &ps);
+    Paint(dc);
+    ::EndPaint(FHandle, &ps);
+    result = 0;
+    return true;
+}
+
 void TControl::AttachHandle(HWND wnd) noexcept {
     FHandle = wnd;
     if (wnd) ControlMap()[wnd] = this;

@@ -94,6 +94,10 @@ protected:
     static LRESULT CALLBACK ToolkitWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
     // Messages of a window of a toolkit class; the platform's handling by default.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // For controls that draw themselves: skips erasing and has Paint draw the
+    // window for WM_PAINT. True when the message was one of those.
+    bool PaintMessage(UINT msg, LRESULT& result);
+    virtual void Paint(HDC dc) {}
     // Per-control handling of its own window's messages (common controls are
     // subclassed). Return true when handled.
     virtual bool WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }

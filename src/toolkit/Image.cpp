@@ -49,14 +49,8 @@ void TImage::Paint(HDC dc) {
 }
 
 LRESULT TImage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_ERASEBKGND) return 1;
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(FHandle, &ps);
-        Paint(dc);
-        ::EndPaint(FHandle, &ps);
-        return 0;
-    }
+    LRESULT result = 0;
+    if (PaintMessage(msg, result)) return result;
     return TControl::HandleMessage(msg, wp, lp);
 }
 

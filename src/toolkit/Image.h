@@ -27,7 +27,7 @@ public:
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
 
     unique_hbitmap FBitmap;
     int FPictureWidth = 0;

@@ -111,16 +111,9 @@ void TLabel::Paint(HDC dc) {
 }
 
 LRESULT TLabel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT painted = 0;
+    if (PaintMessage(msg, painted)) return painted;
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(FHandle, &ps);
-        Paint(dc);
-        ::EndPaint(FHandle, &ps);
-        return 0;
-    }
     case WM_SETTEXT: {
         LRESULT r = ::DefWindowProcW(FHandle, msg, wp, lp);
         AdjustSize();

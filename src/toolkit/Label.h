@@ -68,7 +68,7 @@ public:
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void FontChanged();
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
     UINT DrawFlags() const noexcept;
 
     TFontSpec FFont;

@@ -50,16 +50,8 @@ LRESULT TContainerControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     if (FrameMessage(msg, wp, lp, result)) return result;
     if (RouteChildMessage(msg, wp, lp, result)) return result;
+    if (PaintMessage(msg, result)) return result;
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(FHandle, &ps);
-        Paint(dc);
-        ::EndPaint(FHandle, &ps);
-        return 0;
-    }
     case WM_SIZE:
         ApplyAnchors();
         Resized();

@@ -20,7 +20,7 @@ protected:
     // Bounds at 96 dpi, scaled to the parent's dpi.
     TContainerControl(TWinControl* parent, const std::wstring& name, const wchar_t* className, int left, int top,
                       int width, int height);
-    virtual void Paint(HDC dc);
+    void Paint(HDC dc) override;
     // Non-client messages of containers with a frame of their own.
     virtual bool FrameMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
 

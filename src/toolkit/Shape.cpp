@@ -11,20 +11,18 @@ TShape::TShape(TWinControl* parent, const std::wstring& name, int left, int top,
     SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
 }
 
+void TShape::Paint(HDC dc) {
+    RECT r{};
+    ::GetClientRect(FHandle, &r);
+    unique_hbrush brush(::CreateSolidBrush(BrushColor));
+    ::FillRect(dc, &r, brush.get());
+    unique_hbrush pen(::CreateSolidBrush(PenColor));
+    ::FrameRect(dc, &r, pen.get());
+}
+
 LRESULT TShape::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_ERASEBKGND) return 1;
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(FHandle, &ps);
-        RECT r{};
-        ::GetClientRect(FHandle, &r);
-        unique_hbrush brush(::CreateSolidBrush(BrushColor));
-        ::FillRect(dc, &r, brush.get());
-        unique_hbrush pen(::CreateSolidBrush(PenColor));
-        ::FrameRect(dc, &r, pen.get());
-        ::EndPaint(FHandle, &ps);
-        return 0;
-    }
+    LRESULT result = 0;
+    if (PaintMessage(msg, result)) return result;
     return TControl::HandleMessage(msg, wp, lp);
 }
 

@@ -12,6 +12,7 @@ public:
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void Paint(HDC dc) override;
 };
 
 } // namespace vtx
