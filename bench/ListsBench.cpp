@@ -3,30 +3,16 @@
 // a full enumeration per row. Prints medians and the ratio.
 #include <windows.h>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <vector>
 #include "app/ControllerMain.h"
 #include "app/ListLogic.h"
+#include "helpers/Bench.h"
 #include "helpers/TestSupport.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
 
-namespace {
-
-double MedianMs(int runs, const std::function<void()>& work) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        auto start = std::chrono::steady_clock::now();
-        work();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-} // namespace
+using vtest::MedianMs;
 
 int wmain() {
     using namespace vtx;

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
+#include "helpers/Bench.h"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -126,12 +127,7 @@ Sample Measure(const std::wstring& exe, const std::function<bool(DWORD)>& popula
     return sample;
 }
 
-double Median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+using vtest::Median;
 
 } // namespace
 

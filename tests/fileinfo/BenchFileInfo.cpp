@@ -2,35 +2,27 @@
 // medians of repeated runs, printed.
 #include <windows.h>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
+#include "helpers/Bench.h"
+#include "helpers/TestSupport.h"
 #include "fileinfo/KbxFileInfoClasses.h"
 #include "fileinfo/VtxFileUtils.h"
 
 using namespace vtx;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// Median time of one call, in microseconds, measured over perRun calls a run.
 template <class Fn>
 double MedianMicroseconds(int runs, int perRun, Fn fn) {
-    std::vector<double> times;
-    for (int r = 0; r < runs; ++r) {
-        const auto start = Clock::now();
-        for (int i = 0; i < perRun; ++i) fn(i);
-        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count() / perRun);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return vtest::MedianMs(runs, [&] {
+               for (int i = 0; i < perRun; ++i) fn(i);
+           }) * 1000.0 / perRun;
 }
 
-std::wstring SystemFile(const wchar_t* name) {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetSystemDirectoryW(dir, MAX_PATH);
-    return std::wstring(dir) + L"\\" + name;
-}
+using vtest::SystemFile;
 
 } // namespace
 

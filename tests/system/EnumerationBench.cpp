@@ -4,25 +4,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+#include "helpers/Bench.h"
 #include "helpers/TestSupport.h"
 #include "system/VtxSysInfo.h"
 
 namespace {
 
-template <class Fn>
-double MedianMs(int runs, Fn fn) {
-    std::vector<double> times;
-    LARGE_INTEGER freq, a, b;
-    ::QueryPerformanceFrequency(&freq);
-    for (int i = 0; i < runs; ++i) {
-        ::QueryPerformanceCounter(&a);
-        fn();
-        ::QueryPerformanceCounter(&b);
-        times.push_back(1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart));
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using vtest::MedianMs;
 
 } // namespace
 

@@ -6,27 +6,13 @@
 #include <functional>
 #include <vector>
 #include "../../res/resource.h"
+#include "helpers/Bench.h"
 #include "toolkit/Application.h"
 #include "views/JpegImage.h"
 #include "views/KbxViewAbout.h"
 #include "views/ViewsTestSupport.h"
 
-namespace {
-double MedianMs(int runs, const std::function<void()>& work) {
-    LARGE_INTEGER frequency, start, stop;
-    ::QueryPerformanceFrequency(&frequency);
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        ::QueryPerformanceCounter(&start);
-        work();
-        ::QueryPerformanceCounter(&stop);
-        times.push_back(1000.0 * static_cast<double>(stop.QuadPart - start.QuadPart) /
-                        static_cast<double>(frequency.QuadPart));
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-} // namespace
+using vtest::MedianMs;
 
 int wmain() {
     using namespace vtx;
