@@ -140,8 +140,9 @@ void TCMain::FillListView(TListView& listView, TImageList& imageList, const TStr
 
 void TCMain::FillRows(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
                       const std::function<std::int32_t(const std::wstring&)>& processIdOf) {
-    TfrmMain& f = *frmMain;
-    TTextMeasure measure = [&f](const std::wstring& text) { return f.TextWidth(text); };
+    // One drawing surface for all the path measurements of the fill.
+    TTextMeasurer measurer(frmMain->Handle(), frmMain->DesignFont());
+    TTextMeasure measure = [&measurer](const std::wstring& text) { return measurer.Width(text); };
     listView.BeginUpdate();
     struct EndUpdate {
         TListView& view;
@@ -191,9 +192,9 @@ void TCMain::RefreshProcessList(TComponent*) {
         }
         if (i < 6) modules.SetColumnWidth(i, processes.ColumnWidth(i));
     }
-    // The fill columns take the width left over, as a one-pixel change of the
-    // window's width would give them, without resizing the window.
-    processes.ApplyFillColumns();
+    // The module list's fill column takes the width left over, as a one-pixel
+    // change of the window's width would give it, without resizing the window;
+    // the process list's path column is set just below.
     modules.ApplyFillColumns();
     processes.SetColumnWidth(4, PathColumnWidth(items[4].Visible, processes.ClientWidth(), sum,
                                                 ::GetSystemMetrics(SM_CXVSCROLL)));

@@ -26,11 +26,7 @@ TForm* TApplication::AdoptForm(std::unique_ptr<TForm> form) {
 }
 
 void TApplication::DestroyForms() noexcept {
-    while (!FForms.empty()) {
-        std::unique_ptr<TForm> last = std::move(FForms.back());
-        FForms.pop_back();
-        last.reset();
-    }
+    while (!FForms.empty()) FForms.pop_back();
 }
 
 void TApplication::Initialize() {

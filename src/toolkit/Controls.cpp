@@ -84,6 +84,13 @@ void TControl::RegisterToolkitClass(const wchar_t* className, LPCWSTR cursor, HB
     ::RegisterClassExW(&wc);
 }
 
+void TControl::CreateToolkitWindow(TWinControl* parent, const wchar_t* className, int left, int top, int width,
+                                   int height, DWORD exStyle, DWORD style) {
+    RegisterToolkitClass(className);
+    CreateHandle(parent, exStyle, className, WS_VISIBLE | style, L"");
+    SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
+}
+
 LRESULT CALLBACK TControl::ToolkitWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (msg == WM_NCCREATE) {
         // Forms pass themselves, so they see their own creation messages.

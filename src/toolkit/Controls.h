@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "toolkit/Handle.h"
 
 namespace vtx {
 
@@ -30,6 +31,22 @@ void FireEvent(const TNotifyEvent& event, TComponent* sender) noexcept;
 enum class TAlign { alNone, alTop, alBottom, alClient };
 
 class TWinControl;
+
+// Measures texts with one font on one window's drawing surface. The device
+// context is held for the measurer's life, so a batch of texts needs one.
+class TTextMeasurer {
+public:
+    TTextMeasurer(HWND wnd, HFONT font) noexcept : FDC(wnd), FFont(FDC.get(), font) {}
+    int Width(const std::wstring& text) const noexcept {
+        SIZE size{};
+        ::GetTextExtentPoint32W(FDC.get(), text.c_str(), static_cast<int>(text.size()), &size);
+        return size.cx;
+    }
+
+private:
+    window_dc FDC;
+    select_object FFont;
+};
 
 // A control backed by one window. The window is destroyed with the object.
 class TControl : public TComponent {
@@ -91,6 +108,9 @@ protected:
     // message to HandleMessage, and no exception leaves the procedure.
     static void RegisterToolkitClass(const wchar_t* className, LPCWSTR cursor = IDC_ARROW,
                                      HBRUSH background = nullptr, HICON icon = nullptr);
+    // A visible window of a toolkit class under parent, at bounds given at 96 dpi.
+    void CreateToolkitWindow(TWinControl* parent, const wchar_t* className, int left, int top, int width,
+                             int height, DWORD exStyle = 0, DWORD style = 0);
     static LRESULT CALLBACK ToolkitWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
     // Messages of a window of a toolkit class; the platform's handling by default.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);

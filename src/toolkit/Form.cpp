@@ -57,13 +57,7 @@ void TForm::ApplyFontToChildren() {
         reinterpret_cast<LPARAM>(FFont.get()));
 }
 
-int TForm::TextWidth(const std::wstring& text) const {
-    window_dc dc(FHandle);
-    select_object font(dc.get(), FFont.get());
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-    return size.cx;
-}
+int TForm::TextWidth(const std::wstring& text) const { return TTextMeasurer(FHandle, FFont.get()).Width(text); }
 
 TWindowState TForm::WindowState() const noexcept {
     if (::IsIconic(FHandle)) return TWindowState::wsMinimized;

@@ -6,9 +6,7 @@ namespace vtx {
 
 TImage::TImage(TWinControl* parent, const std::wstring& name, int left, int top, int width, int height) {
     Name = name;
-    RegisterToolkitClass(L"TImage");
-    CreateHandle(parent, 0, L"TImage", WS_VISIBLE, L"");
-    SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
+    CreateToolkitWindow(parent, L"TImage", left, top, width, height);
 }
 
 void TImage::SetPicture(const TPixelImage& image) {

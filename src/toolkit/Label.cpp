@@ -20,9 +20,7 @@ HFONT TFontSpec::Create(UINT dpi) const noexcept {
 
 TLabel::TLabel(TWinControl* parent, const std::wstring& name, int left, int top, int width, int height) {
     Name = name;
-    RegisterToolkitClass(L"TLabel");
-    CreateHandle(parent, 0, L"TLabel", WS_VISIBLE, L"");
-    SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
+    CreateToolkitWindow(parent, L"TLabel", left, top, width, height);
     FontChanged();
 }
 

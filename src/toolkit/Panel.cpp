@@ -8,9 +8,7 @@ namespace vtx {
 TContainerControl::TContainerControl(TWinControl* parent, const std::wstring& name, const wchar_t* className,
                                      int left, int top, int width, int height) {
     Name = name;
-    RegisterToolkitClass(className);
-    CreateHandle(parent, WS_EX_CONTROLPARENT, className, WS_VISIBLE | WS_CLIPCHILDREN, L"");
-    SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
+    CreateToolkitWindow(parent, className, left, top, width, height, WS_EX_CONTROLPARENT, WS_CLIPCHILDREN);
 }
 
 void TContainerControl::Anchor(TControl* child, TAnchors anchors) {

@@ -6,9 +6,7 @@ namespace vtx {
 
 TShape::TShape(TWinControl* parent, const std::wstring& name, int left, int top, int width, int height) {
     Name = name;
-    RegisterToolkitClass(L"TShape");
-    CreateHandle(parent, 0, L"TShape", WS_VISIBLE, L"");
-    SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
+    CreateToolkitWindow(parent, L"TShape", left, top, width, height);
 }
 
 void TShape::Paint(HDC dc) {

@@ -42,12 +42,8 @@ void TStatusBar::UpdateParts() {
 }
 
 int TStatusBar::TextWidth(const std::wstring& text) const {
-    window_dc dc(FHandle);
     HFONT font = Font();
-    select_object selected(dc.get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-    return size.cx;
+    return TTextMeasurer(FHandle, font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))).Width(text);
 }
 
 } // namespace vtx
