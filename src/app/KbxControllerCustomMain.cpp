@@ -16,8 +16,7 @@ TCCustomMain::~TCCustomMain() {
         Application().ShowException(e);
     }
     // Its destruction writes the column settings.
-    std::unique_ptr<TCRegistry> settings = std::move(FCRegistry);
-    settings.reset();
+    FCRegistry.reset();
 }
 
 TCRegistry& TCCustomMain::CRegistry() {

@@ -1,6 +1,5 @@
 #include "app/ListLogic.h"
 #include <algorithm>
-#include "settings/SettingsLogic.h"
 
 namespace vtx {
 
@@ -58,10 +57,19 @@ std::wstring ProcessIdText(std::int32_t id) {
 }
 
 std::int32_t ProcessIdFromText(const std::wstring& text) {
-    std::int32_t value = -1;
-    if (text.empty() || text[0] == L' ' || text[0] == L'-' || text[0] == L'+' || text[0] == L'$') return -1;
-    if (!TryParseInt32(L"$" + text, value)) return -1;
-    return value;
+    // Hexadecimal digits only; any 32-bit pattern, so FFFFFFFF reads as -1.
+    if (text.empty()) return -1;
+    std::uint64_t value = 0;
+    for (wchar_t c : text) {
+        unsigned digit;
+        if (c >= L'0' && c <= L'9') digit = static_cast<unsigned>(c - L'0');
+        else if (c >= L'a' && c <= L'f') digit = static_cast<unsigned>(c - L'a' + 10);
+        else if (c >= L'A' && c <= L'F') digit = static_cast<unsigned>(c - L'A' + 10);
+        else return -1;
+        value = value * 16 + digit;
+        if (value > 0xFFFFFFFFull) return -1;
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
 void TProcessIdIndex::Add(const std::wstring& text, std::uint32_t id) {

@@ -6,7 +6,7 @@ namespace vtx {
 TCRegistry::TCRegistry() { Open(); }
 
 TCRegistry::~TCRegistry() {
-    // The base destructor can no longer reach the derived hook.
+    // Written at the end; an error goes to the error display.
     try {
         Save();
     } catch (const std::exception& e) {

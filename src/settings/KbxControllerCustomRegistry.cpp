@@ -15,19 +15,9 @@ void TCCustomRegistry::Open() {
     LoadFromRegistry();
 }
 
-TCCustomRegistry::~TCCustomRegistry() {
-    if (FSaved) return;
-    try {
-        SaveToRegistry();
-    } catch (const std::exception& e) {
-        Application().ShowException(e);
-    }
-}
+TCCustomRegistry::~TCCustomRegistry() = default;
 
-void TCCustomRegistry::Save() {
-    FSaved = true;
-    SaveToRegistry();
-}
+void TCCustomRegistry::Save() { SaveToRegistry(); }
 
 void TCCustomRegistry::FormLoad(TForm& aForm) {
     const std::wstring& n = aForm.Name;

@@ -17,8 +17,8 @@ public:
 
     void FormLoad(TForm& aForm);
     void FormSave(TForm& aForm);
-    // Writes the further settings now; the destructor calls it and reports
-    // an error through the application's error display.
+    // Writes the further settings. A derived store's destructor calls it (the
+    // base's destructor can no longer reach the derived hook).
     void Save();
 
 protected:
@@ -32,7 +32,6 @@ protected:
 
 private:
     static std::wstring RegistryKeyPath();
-    bool FSaved = false;
 };
 
 } // namespace vtx
