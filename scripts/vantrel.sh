@@ -105,6 +105,13 @@ wine_up() {
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# A screenshot of one top-level window by its title (the whole screen if none has it).
+shoot_window() {
+  local id
+  id="$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\":" '$2 == t { print $1; exit }')"
+  import -window "${id:-root}" "$2" 2>/dev/null || true
+}
+
 cleanup() {
   if [ -n "${WINEPREFIX:-}" ]; then WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; rm -f "$build/xvfb.display"; fi
@@ -141,8 +148,18 @@ case "$mode" in
       app=$!
       sleep 6
       import -window root "$shot"
+      shoot_window "Vantrel" "$build/main.png"
       log "Vantrel runs on the virtual display $DISPLAY; screenshot written to $shot"
       kill "$app" 2>/dev/null || true
+      sleep 1
+      # The about box, held on screen by its own small driver.
+      if [ -x "$build/bin/shot_about.exe" ]; then
+        "$build/wine-run.sh" "$build/bin/shot_about.exe" 6000 &
+        sleep 4
+        shoot_window "About" "$build/about.png"
+        wait $! 2>/dev/null || true
+        log "window screenshots: $build/main.png, $build/about.png"
+      fi
     else
       log "starting Vantrel on $DISPLAY"
       "$build/wine-run.sh" "$build/bin/Vantrel.exe"

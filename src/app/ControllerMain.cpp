@@ -56,12 +56,11 @@ TCMain::TCMain() {
     }
 
     TStatusBar& bar = *f.stbStatus;
-    std::wstring user = L"User: " + LocalUserName();
-    bar.SetPanelText(0, user);
-    bar.SetPanelWidth(0, bar.TextWidth(user) + 10);
-    std::wstring computer = L"Computer: " + LocalComputerName();
-    bar.SetPanelText(1, computer);
-    bar.SetPanelWidth(1, bar.TextWidth(computer) + 10);
+    bar.SetPanelText(0, L"User: " + LocalUserName());
+    bar.SetPanelText(1, L"Computer: " + LocalComputerName());
+    FitTextPanel(0);
+    FitTextPanel(1);
+    f.OnDpiChanged = [this](TComponent*, UINT oldDpi, UINT newDpi) { FormDpiChanged(oldDpi, newDpi); };
 
     // A failing first tick is shown and the start goes on.
     try {
@@ -162,8 +161,8 @@ void TCMain::FillRows(TListView& listView, TImageList& imageList, const TStringL
         subItems[2] = item.Description();
         subItems[4] = item.Version();
         if (!isModuleList) subItems[5] = idText;
-        // A product of "-" shows the file's name instead.
-        if (subItems[0] == L"-") subItems[0] = FileNamePart(fileName);
+        // A file without a product name (no version texts, or "-") shows its name instead.
+        if (subItems[0].empty() || subItems[0] == L"-") subItems[0] = FileNamePart(fileName);
         listView.SetSubItems(row, std::move(subItems));
     }
 }
@@ -261,9 +260,8 @@ void TCMain::UpdateTimerTimer(TComponent*) {
         FMemoryErrorShown = true;
         throw;
     }
-    std::wstring memory = L"Memory used: " + std::to_wstring(percent) + L"%";
-    bar.SetPanelText(2, memory);
-    bar.SetPanelWidth(2, bar.TextWidth(memory) + 10);
+    bar.SetPanelText(2, L"Memory used: " + std::to_wstring(percent) + L"%");
+    FitTextPanel(2);
     bar.SetPanelText(3, L"Process count: " + std::to_wstring(frmMain->lsvProcesses->ItemCount()));
     bar.SetPanelText(4, L"Uptime: " + UptimeText());
     --RefreshListTimer;
@@ -290,6 +288,24 @@ void TCMain::ToggleProcessItem(TComponent* sender) {
 }
 
 void TCMain::ProcessListResize(TComponent*) { RefreshListTimer = 1; }
+
+void TCMain::FitTextPanel(int index) {
+    TStatusBar& bar = *frmMain->stbStatus;
+    bar.SetPanelWidth(index, bar.TextWidth(bar.PanelText(index)) + bar.Scale(10));
+}
+
+void TCMain::FormDpiChanged(UINT oldDpi, UINT newDpi) {
+    // The lists scaled what they show; a hidden column's kept width follows.
+    TProcessItems& items = CRegistry().ProcessItems;
+    for (int i = 0; i < 7; ++i) {
+        TProcessItem& item = items[static_cast<size_t>(i)];
+        if (frmMain->lsvProcesses->ColumnWidth(i) == 0)
+            item.Width = ::MulDiv(item.Width, static_cast<int>(newDpi), static_cast<int>(oldDpi));
+    }
+    for (int panel : {0, 1, 2}) FitTextPanel(panel);
+    // Paths are shortened again for the new widths, as after a resize.
+    RefreshListTimer = 1;
+}
 
 std::int32_t TCMain::SelectedProcessId() const {
     TListView& processes = *frmMain->lsvProcesses;

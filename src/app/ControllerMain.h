@@ -39,6 +39,9 @@ public:
     void SwitchToProcess(TComponent* sender);
 
 private:
+    // A text panel's width: its text's width and a margin.
+    void FitTextPanel(int index);
+    void FormDpiChanged(UINT oldDpi, UINT newDpi);
     void FillRows(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
                   const std::function<std::int32_t(const std::wstring&)>& processIdOf);
     bool FMemoryErrorShown = false;

@@ -36,6 +36,7 @@ TSystemFacts ReadSystemFacts() {
     facts.PlatformId = info.dwPlatformId;
     facts.MajorVersion = info.dwMajorVersion;
     facts.MinorVersion = info.dwMinorVersion;
+    facts.SeparateModuleViews = facts.PlatformId == VER_PLATFORM_WIN32_NT && facts.MajorVersion >= 6;
     SYSTEM_INFO si{};
     ::GetSystemInfo(&si);
     facts.ProcessorCount = si.dwNumberOfProcessors;
@@ -85,6 +86,7 @@ using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
 using ModuleWalkFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32W*);
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using EnumProcessModulesExFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*, DWORD);
 using GetModuleNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, wchar_t*, DWORD);
 using GetModuleInformationFn = BOOL(WINAPI*)(HANDLE, HMODULE, MODULEINFO*, DWORD);
 using QueryFullProcessImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, wchar_t*, DWORD*);
@@ -115,6 +117,7 @@ struct TProcessStatus {
     unique_hmodule Library;  // freed at program end
     EnumProcessesFn EnumIds = nullptr;
     EnumProcessModulesFn EnumModules = nullptr;
+    EnumProcessModulesExFn EnumModulesEx = nullptr;  // Vista and later
     GetModuleNameFn BaseName = nullptr;
     GetModuleNameFn FileNameEx = nullptr;
     GetModuleInformationFn ModuleInformation = nullptr;
@@ -130,6 +133,7 @@ TProcessStatus& ProcessStatus() noexcept {
         HMODULE lib = set.Library.get();
         set.EnumIds = Lookup<EnumProcessesFn>(lib, "EnumProcesses");
         set.EnumModules = Lookup<EnumProcessModulesFn>(lib, "EnumProcessModules");
+        set.EnumModulesEx = Lookup<EnumProcessModulesExFn>(lib, "EnumProcessModulesEx");
         set.BaseName = Lookup<GetModuleNameFn>(lib, "GetModuleBaseNameW");
         set.FileNameEx = Lookup<GetModuleNameFn>(lib, "GetModuleFileNameExW");
         set.ModuleInformation = Lookup<GetModuleInformationFn>(lib, "GetModuleInformation");
@@ -143,8 +147,11 @@ BOOL PsEnumProcesses(DWORD* ids, DWORD bytes, DWORD* returned) {
     return fn ? fn(ids, bytes, returned) : FALSE;
 }
 BOOL PsEnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed) {
-    auto fn = ProcessStatus().EnumModules;
-    return fn ? fn(process, modules, bytes, needed) : FALSE;
+    // Without every view, a 32-bit process shows only ntdll, the wow64 layer and its exe.
+    auto& ps = ProcessStatus();
+    if (ps.EnumModulesEx && SystemFacts().SeparateModuleViews)
+        return ps.EnumModulesEx(process, modules, bytes, needed, LIST_MODULES_ALL);
+    return ps.EnumModules ? ps.EnumModules(process, modules, bytes, needed) : FALSE;
 }
 BOOL PsGetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info) {
     auto fn = ProcessStatus().ModuleInformation;
@@ -296,7 +303,8 @@ bool ListByHandles(TStringList& list, DWORD processId, bool handlesOnly) {
 }
 
 bool ListModulesBySnapshot(TStringList& list, DWORD processId, bool handlesOnly) {
-    unique_file_handle snapshot = TakeSnapshot(TH32CS_SNAPMODULE, processId);
+    DWORD views = SystemFacts().SeparateModuleViews ? TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32 : TH32CS_SNAPMODULE;
+    unique_file_handle snapshot = TakeSnapshot(views, processId);
     if (!snapshot) return false;
     MODULEENTRY32W entry{};
     entry.dwSize = sizeof entry;

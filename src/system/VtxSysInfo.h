@@ -14,6 +14,9 @@ struct TSystemFacts {
     std::uint32_t MinorVersion = 0;
     std::uint32_t ProcessorCount = 1;
     std::uint32_t AllocationGranularity = 65536;
+    // 64-bit Windows keeps the modules of a 32-bit process in a view of their
+    // own, which a 64-bit caller sees only when it asks for every view.
+    bool SeparateModuleViews = true;
 };
 
 const TSystemFacts& SystemFacts();

@@ -263,7 +263,12 @@ void TControl::SetParent(TWinControl* parent) {
     }
 }
 
-UINT TControl::Dpi() const noexcept { return WindowDpi(FHandle); }
+UINT TControl::Dpi() const noexcept {
+    if (FDpi) return FDpi;
+    const TControl* root = FromHandle(::GetAncestor(FHandle, GA_ROOT));
+    if (root && root->FDpi) return root->FDpi;
+    return WindowDpi(FHandle);
+}
 
 int TControl::Scale(int value) const noexcept { return ScaleToDpi(value, Dpi()); }
 
@@ -318,6 +323,18 @@ void TWinControl::Realign() {
                            std::max(0L, area.bottom - area.top), SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
+}
+
+void TWinControl::ScaleForDpi(UINT oldDpi, UINT newDpi) {
+    auto scale = [&](LONG value) { return ::MulDiv(value, static_cast<int>(newDpi), static_cast<int>(oldDpi)); };
+    std::vector<TControl*> children = FControls;
+    for (TControl* child : children) {
+        child->ScaleForDpi(oldDpi, newDpi);
+        RECT r = child->BoundsRect();
+        ::SetWindowPos(child->Handle(), nullptr, scale(r.left), scale(r.top), scale(r.right - r.left),
+                       scale(r.bottom - r.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    Realign();
 }
 
 bool TWinControl::RouteChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

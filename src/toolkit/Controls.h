@@ -87,7 +87,11 @@ public:
 
     // Scales a 96-dpi length to the dpi of the control's window.
     int Scale(int value) const noexcept;
+    // The dpi of the form the control sits on, as its last WM_DPICHANGED gave it.
     UINT Dpi() const noexcept;
+    // After a move to a monitor of another dpi: rescales what the control sized
+    // itself (columns, panels, children); its own bounds are its parent's part.
+    virtual void ScaleForDpi(UINT oldDpi, UINT newDpi) {}
 
     std::wstring Hint;
     TNotifyEvent OnResize;
@@ -129,6 +133,9 @@ protected:
     HWND FHandle = nullptr;
     TWinControl* FParent = nullptr;
     TAlign FAlign = TAlign::alNone;
+    // Kept by forms: the window's own dpi does not change when a test (or an
+    // older system) sends WM_DPICHANGED.
+    UINT FDpi = 0;
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
@@ -146,6 +153,8 @@ public:
     // Lays out the aligned children: top and bottom ones in insertion order
     // from the edges inwards, then the client one in what is left.
     void Realign();
+    // Scales every child's bounds and contents, then lays them out again.
+    void ScaleForDpi(UINT oldDpi, UINT newDpi) override;
     COLORREF Color = ::GetSysColor(COLOR_BTNFACE);
 
     using TMouseMoveEvent = std::function<void(TComponent* sender, int x, int y)>;

@@ -28,7 +28,8 @@ TForm::TForm(const std::wstring& windowClass, TBorderStyle border, int designLef
                                  ScaleToDpi(designHeight, dpi), owner, nullptr, Application().Instance(),
                                  static_cast<TControl*>(this));
     AttachHandle(wnd);
-    CreateDesignFont(WindowDpi(wnd));
+    FDpi = WindowDpi(wnd);
+    CreateDesignFont(FDpi);
     Application().RegisterForm(this);
 }
 
@@ -183,10 +184,23 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_DPICHANGED: {
         auto* suggested = reinterpret_cast<RECT*>(lp);
-        CreateDesignFont(HIWORD(wp));
+        const UINT oldDpi = FDpi, newDpi = HIWORD(wp);
+        if (newDpi == 0) return 0;
+        FDpi = newDpi;
+        CreateDesignFont(newDpi);
         ApplyFontToChildren();
+        if (oldDpi != 0 && oldDpi != newDpi) ScaleForDpi(oldDpi, newDpi);
         ::SetWindowPos(FHandle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                        suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        Realign();
+        if (OnDpiChanged && oldDpi != newDpi) {
+            auto handler = OnDpiChanged;
+            try {
+                handler(this, oldDpi, newDpi);
+            } catch (...) {
+                Application().HandleException(std::current_exception());
+            }
+        }
         return 0;
     }
     }

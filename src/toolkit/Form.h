@@ -53,6 +53,8 @@ public:
     std::function<void(TComponent* sender, TCloseAction& action)> OnClose;
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
+    // After the form and its children were scaled to a monitor of another dpi.
+    std::function<void(TComponent* sender, UINT oldDpi, UINT newDpi)> OnDpiChanged;
     // Called for commands of a menu or of a popup menu tracked for this form.
     bool DispatchMenuCommand(WORD id);
 

@@ -2,6 +2,7 @@
 #include <windowsx.h>
 #include "toolkit/Application.h"
 #include "toolkit/ColumnRules.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/Menu.h"
 
@@ -22,7 +23,7 @@ TListView::TListView(TWinControl* parent, const std::wstring& name, bool rowSele
 TListView::~TListView() = default;
 
 void TListView::AddColumn(const std::wstring& caption, int width, int maxWidth, int minWidth, bool fill) {
-    Column column{Scale(minWidth), maxWidth > 0 ? Scale(maxWidth) : 0, fill};
+    Column column{minWidth, maxWidth, Scale(minWidth), maxWidth > 0 ? Scale(maxWidth) : 0, fill};
     FColumns.push_back(column);
     LVCOLUMNW lvc{};
     lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -58,6 +59,18 @@ void TListView::ApplyFillColumns() {
             if (j != i) others += ColumnWidth(j);
         SetColumnWidth(i, FillColumnWidth(ClientWidth(), others));
     }
+}
+
+void TListView::ScaleForDpi(UINT oldDpi, UINT newDpi) {
+    for (int i = 0; i < ColumnCount(); ++i) {
+        Column& column = FColumns[static_cast<size_t>(i)];
+        column.MinWidth = ScaleToDpi(column.DesignMinWidth, newDpi);
+        column.MaxWidth = column.DesignMaxWidth > 0 ? ScaleToDpi(column.DesignMaxWidth, newDpi) : 0;
+        int shown = ColumnWidth(i);
+        if (shown != 0)
+            SetColumnWidth(i, ::MulDiv(shown, static_cast<int>(newDpi), static_cast<int>(oldDpi)));
+    }
+    ApplyFillColumns();
 }
 
 int TListView::AddItem() {

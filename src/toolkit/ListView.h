@@ -58,13 +58,17 @@ public:
     TNotifyEvent OnDblClick;
 
     LRESULT HandleNotify(NMHDR* header) override;
+    // Widths by new/old dpi (a hidden column stays at 0), limits from their designed values.
+    void ScaleForDpi(UINT oldDpi, UINT newDpi) override;
 
 protected:
     bool WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     struct Column {
-        int MinWidth;
+        int DesignMinWidth;  // at 96 dpi
+        int DesignMaxWidth;
+        int MinWidth;  // at the control's dpi
         int MaxWidth;
         bool Fill;
     };

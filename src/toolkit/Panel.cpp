@@ -19,6 +19,14 @@ void TContainerControl::Anchor(TControl* child, TAnchors anchors) {
     FAnchored.push_back({child, anchors, ClientWidth() - r.right, ClientHeight() - r.bottom});
 }
 
+void TContainerControl::ScaleForDpi(UINT oldDpi, UINT newDpi) {
+    for (TAnchored& a : FAnchored) {
+        a.RightGap = ::MulDiv(a.RightGap, static_cast<int>(newDpi), static_cast<int>(oldDpi));
+        a.BottomGap = ::MulDiv(a.BottomGap, static_cast<int>(newDpi), static_cast<int>(oldDpi));
+    }
+    TWinControl::ScaleForDpi(oldDpi, newDpi);
+}
+
 void TContainerControl::ApplyAnchors() {
     for (const TAnchored& a : FAnchored) {
         if (a.Child->Parent() != this) continue;

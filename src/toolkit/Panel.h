@@ -15,6 +15,8 @@ public:
     // Keeps the child's distances to the given edges when this container is
     // resized; left and top alone are what every child does anyway.
     void Anchor(TControl* child, TAnchors anchors);
+    // The anchored gaps scale with the children.
+    void ScaleForDpi(UINT oldDpi, UINT newDpi) override;
 
 protected:
     // Bounds at 96 dpi, scaled to the parent's dpi.

@@ -41,6 +41,11 @@ void TStatusBar::UpdateParts() {
         ::SendMessageW(FHandle, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(FPanels[i].Text.c_str()));
 }
 
+void TStatusBar::ScaleForDpi(UINT oldDpi, UINT newDpi) {
+    for (Panel& panel : FPanels) panel.Width = ::MulDiv(panel.Width, static_cast<int>(newDpi), static_cast<int>(oldDpi));
+    UpdateParts();
+}
+
 int TStatusBar::TextWidth(const std::wstring& text) const {
     HFONT font = Font();
     return TTextMeasurer(FHandle, font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT))).Width(text);

@@ -18,6 +18,8 @@ public:
     void SetPanelWidth(int index, int width);
     // Pixel width of a text on the bar's drawing surface.
     int TextWidth(const std::wstring& text) const;
+    // Panel widths by new/old dpi.
+    void ScaleForDpi(UINT oldDpi, UINT newDpi) override;
 
 private:
     struct Panel {

@@ -162,6 +162,8 @@ void TfrmAbout::ShowPanel(TPanel* panel) {
     CurrentPanel = panel;
     panel->SetParent(HostPanel.get());
     panel->SetAlign(TAlign::alClient);
+    // Fonts made while the panel sat elsewhere follow the box's dpi now.
+    ApplyFontToChildren();
     panel->Realign();
     ::RedrawWindow(HostPanel->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
@@ -184,6 +186,26 @@ void TfrmAbout::FillIn(int startYear, int currentYear, DWORD fileVersionMS, DWOR
     LabelToLink(*lblSite, kMakerSiteUrl);
     LabelToLink(*lblSoftware, kMakerSoftwareUrl);
     EasterEggsForm->FillInfo(kMakerSiteUrl, kMakerSoftwareUrl, UrlAppName);
+}
+
+void TfrmAbout::ScaleForDpi(UINT oldDpi, UINT newDpi) {
+    FBorderWidth = ::MulDiv(FBorderWidth, static_cast<int>(newDpi), static_cast<int>(oldDpi));
+    TForm::ScaleForDpi(oldDpi, newDpi);
+    // Panels set aside while another one is shown are nobody's children.
+    auto scaleIfSetAside = [&](TComponent* component) {
+        auto* panel = dynamic_cast<TPanel*>(component);
+        if (panel && panel != CurrentPanel && !panel->Parent()) panel->ScaleForDpi(oldDpi, newDpi);
+    };
+    scaleIfSetAside(AboutPanel.get());
+    if (!EasterEggsForm) return;
+    // The information window follows the box, its sheets and their panels with it.
+    RECT r{};
+    ::GetWindowRect(EasterEggsForm->Handle(), &r);
+    RECT suggested{r.left, r.top, r.left + ::MulDiv(r.right - r.left, static_cast<int>(newDpi), static_cast<int>(oldDpi)),
+                   r.top + ::MulDiv(r.bottom - r.top, static_cast<int>(newDpi), static_cast<int>(oldDpi))};
+    ::SendMessageW(EasterEggsForm->Handle(), WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+    for (TComponent* component : EasterEggsForm->Components()) scaleIfSetAside(component);
 }
 
 bool TfrmAbout::FormMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -46,6 +46,8 @@ public:
     void FormKeyPress(TComponent* sender, wchar_t& key);
     void ShowPanelForKey();
 
+    void ScaleForDpi(UINT oldDpi, UINT newDpi) override;
+
 protected:
     bool FormMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 

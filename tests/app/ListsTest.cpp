@@ -100,6 +100,34 @@ TEST_F(AppFixture, AClickFillsTheModuleListAndTheRefreshLeavesIt) {
     EXPECT_EQ(modules.ItemCount(), 0);
 }
 
+// The test program carries no version texts: its rows show its file name.
+TEST_F(AppFixture, AFileWithoutAProductNameShowsItsFileNameInBothLists) {
+    auto& main = Start();
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring name = vtx::FileNamePart(self);
+    int row = RowOfProcess(::GetCurrentProcessId());
+    ASSERT_GE(row, 0);
+    const auto& subs = Form().lsvProcesses->Item(row).SubItems;
+    EXPECT_EQ(subs[0], name);
+    for (int k : {1, 2, 4}) EXPECT_EQ(subs[static_cast<size_t>(k)], L"") << k;
+
+    Form().lsvProcesses->SelectItem(row);
+    main.ShowProcessModules(nullptr);
+    auto& modules = *Form().lsvModules;
+    int exeRows = 0;
+    for (int i = 0; i < modules.ItemCount(); ++i) {
+        const auto& m = modules.Item(i).SubItems;
+        EXPECT_FALSE(m[0].empty()) << m[3];
+        if (m[0] == name) {
+            ++exeRows;
+            EXPECT_EQ(m[1], L"");
+            EXPECT_EQ(m[4], L"");
+        }
+    }
+    EXPECT_EQ(exeRows, 1);
+}
+
 TEST_F(AppFixture, TheSelectionSurvivesARefreshClampedToTheLastRow) {
     std::vector<ChildProcess> children;
     for (int i = 0; i < 3; ++i) children.emplace_back(HelperPath(), L"sleep 60000");

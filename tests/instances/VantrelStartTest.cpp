@@ -28,8 +28,8 @@ TEST(VantrelStart, SecondStartEndsQuietlyAndActivatesTheFirst) {
     std::wstring exe = vtest::CopyFileTo(vtest::ExeDirectory() + L"Vantrel.exe", dir, L"Vantrel.exe");
     vtest::ChildProcess first(exe, L"", false);
     ASSERT_NE(first.Id(), 0u);
-    bool registered = WaitUntil([&] { return vtx::TVtxAppInstances::GetApplicationWnd(first.Id()) != nullptr; }, 20000);
-    if (!registered) GTEST_SKIP() << "Vantrel.exe shows no \"TApplication\" window yet";
+    ASSERT_TRUE(WaitUntil([&] { return vtx::TVtxAppInstances::GetApplicationWnd(first.Id()) != nullptr; }, 20000))
+        << "Vantrel.exe shows no \"TApplication\" window";
     ASSERT_TRUE(WaitUntil([&] { return HasVisibleWindow(first.Id()); }, 20000));
 
     HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
@@ -52,5 +52,17 @@ TEST(VantrelStart, SecondStartEndsQuietlyAndActivatesTheFirst) {
     EXPECT_FALSE(showedWindow);
     EXPECT_TRUE(WaitUntil([&] { return ForegroundProcess() == first.Id(); }, 10000));
     EXPECT_TRUE(first.Running());
+
+    // A minimised first window comes back as it was.
+    HWND form = nullptr;
+    for (HWND wnd : vtest::WindowsOfProcess(first.Id()))
+        if (IsWindowVisible(wnd) && GetWindow(wnd, GW_OWNER) == nullptr) form = wnd;
+    ASSERT_NE(form, nullptr);
+    ShowWindow(form, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(form) != FALSE; }, 5000));
+    vtest::ChildProcess third(exe, L"", false);
+    EXPECT_EQ(third.Wait(20000), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(form); }, 10000)) << "the first window stays minimised";
+    EXPECT_TRUE(IsWindowVisible(form));
     DestroyWindow(other);
 }

@@ -22,11 +22,13 @@ bool EndsWithText(const std::wstring& text, const std::wstring& tail) {
 // Runs the methods of another system on this one, and puts the real facts back.
 class InjectedFacts {
 public:
-    InjectedFacts(std::uint32_t platform, std::uint32_t major, std::uint32_t minor) : FSaved(SystemFacts()) {
+    InjectedFacts(std::uint32_t platform, std::uint32_t major, std::uint32_t minor, bool separateViews = true)
+        : FSaved(SystemFacts()) {
         TSystemFacts facts = FSaved;
         facts.PlatformId = platform;
         facts.MajorVersion = major;
         facts.MinorVersion = minor;
+        facts.SeparateModuleViews = separateViews;
         SetSystemFacts(facts);
     }
     ~InjectedFacts() { SetSystemFacts(FSaved); }
@@ -218,6 +220,29 @@ TEST_F(ProcessEnumeration, ModuleSnapshotOfTheWindows95FamilyListsTheSameModules
     EXPECT_EQ(Values(bySnapshot), Values(byHandles));
     EXPECT_EQ(Values(handlesOnly), Values(byHandles));
     for (const auto& entry : handlesOnly) EXPECT_TRUE(entry.Text.empty());
+}
+
+// Asking for every module view (32-bit modules of a WOW64 process) changes
+// nothing for a 64-bit process, by either method; without the views each
+// method falls back to the older call.
+TEST_F(ProcessEnumeration, EveryModuleViewListsA64BitChildsModulesUnchanged) {
+    TStringList allViews = LoadedModulesOf(First->Id());
+    ASSERT_TRUE(HasModule(allViews, L"\\version.dll"));
+    auto modulesWith = [&](std::uint32_t platform, bool separateViews) {
+        InjectedFacts facts(platform, 10, 0, separateViews);
+        TStringList list;
+        EXPECT_TRUE(ListLoadedModules(list, First->Id(), false)) << platform << separateViews;
+        return list;
+    };
+    auto entries = [](const TStringList& list) {
+        std::vector<std::pair<std::wstring, std::uintptr_t>> out;
+        for (const auto& e : list) out.emplace_back(e.Text, e.Value);
+        return out;
+    };
+    EXPECT_EQ(entries(modulesWith(VER_PLATFORM_WIN32_NT, false)), entries(allViews));
+    TStringList snapshotAll = modulesWith(VER_PLATFORM_WIN32_WINDOWS, true);
+    EXPECT_EQ(entries(modulesWith(VER_PLATFORM_WIN32_WINDOWS, false)), entries(snapshotAll));
+    EXPECT_EQ(Values(snapshotAll), Values(allViews));
 }
 
 TEST_F(ProcessEnumeration, AddressWalkListsEachImageOnceInAscendingOrder) {
