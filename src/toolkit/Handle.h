@@ -104,4 +104,33 @@ private:
     HGDIOBJ old_;
 };
 
+// A window's paint bracket: BeginPaint now, EndPaint on scope exit.
+class paint_dc {
+public:
+    explicit paint_dc(HWND wnd) noexcept : wnd_(wnd), dc_(::BeginPaint(wnd, &ps_)) {}
+    paint_dc(const paint_dc&) = delete;
+    paint_dc& operator=(const paint_dc&) = delete;
+    ~paint_dc() { ::EndPaint(wnd_, &ps_); }
+    HDC get() const noexcept { return dc_; }
+    const PAINTSTRUCT& info() const noexcept { return ps_; }
+private:
+    HWND wnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
+
+// Runs a function when the scope ends, however it ends.
+template <class F>
+class scope_exit {
+public:
+    explicit scope_exit(F f) noexcept : f_(std::move(f)) {}
+    scope_exit(const scope_exit&) = delete;
+    scope_exit& operator=(const scope_exit&) = delete;
+    ~scope_exit() { if (armed_) f_(); }
+    void release() noexcept { armed_ = false; }
+private:
+    F f_;
+    bool armed_ = true;
+};
+
 } // namespace vtx
