@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <optional>
 #include "app/ListLogic.h"
+#include "app/ListRows.h"
 #include "fileinfo/KbxFileInfoClasses.h"
 #include "instances/VtxAppInst.h"
 #include "system/SessionInfo.h"
@@ -40,26 +41,18 @@ TCMain::TCMain() {
     f.lsvProcesses->OnDblClick = [this](TComponent* sender) { SwitchToProcess(sender); };
     f.lsvProcesses->OnClick = [this](TComponent* sender) { ShowProcessModules(sender); };
     f.mniItems->OnClick = [this](TComponent* sender) { UpdateItemsMenu(sender); };
-    for (int i = 0; i < 7; ++i) f.ItemEntry(i)->OnClick = [this](TComponent* sender) { ToggleProcessItem(sender); };
+    for (int i = 0; i < ProcessColumnCount; ++i)
+        f.ItemEntry(i)->OnClick = [this](TComponent* sender) { ToggleProcessItem(sender); };
 
-    RefreshListTimer = 600;
+    RefreshListTimer = RefreshPeriodTicks;
     UpdateTimer = std::make_unique<TTimer>();
-
-    TProcessItems& items = CRegistry().ProcessItems;
-    for (int i = 0; i < 7; ++i) {
-        TProcessItem& item = items[static_cast<size_t>(i)];
-        if (item.Width != 0) {
-            f.lsvProcesses->SetColumnWidth(i, item.Width);
-        } else {
-            item.Width = f.lsvProcesses->ColumnWidth(i);
-        }
-    }
+    SeedColumnWidths(*f.lsvProcesses, CRegistry().ProcessItems);
 
     TStatusBar& bar = *f.stbStatus;
-    bar.SetPanelText(0, L"User: " + LocalUserName());
-    bar.SetPanelText(1, L"Computer: " + LocalComputerName());
-    FitTextPanel(0);
-    FitTextPanel(1);
+    bar.SetPanelText(spUser, L"User: " + LocalUserName());
+    bar.SetPanelText(spComputer, L"Computer: " + LocalComputerName());
+    FitTextPanel(spUser);
+    FitTextPanel(spComputer);
     f.OnDpiChanged = [this](TComponent*, UINT oldDpi, UINT newDpi) { FormDpiChanged(oldDpi, newDpi); };
 
     // A failing first tick is shown and the start goes on.
@@ -72,12 +65,7 @@ TCMain::TCMain() {
 }
 
 TCMain::~TCMain() {
-    TProcessItems& items = CRegistry().ProcessItems;
-    for (int i = 0; i < 7; ++i) {
-        // A hidden column keeps the width it had when it was shown.
-        int width = frmMain->lsvProcesses->ColumnWidth(i);
-        if (width != 0) items[static_cast<size_t>(i)].Width = width;
-    }
+    CollectColumnWidths(*frmMain->lsvProcesses, CRegistry().ProcessItems);
     UpdateTimer.reset();
 }
 
@@ -111,7 +99,7 @@ void TCMain::MenuItemClick(TComponent* sender) {
 
 void TCMain::FillListView(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList) {
     if (IdLookup == TIdLookup::PerRow) {
-        FillRows(listView, imageList, list, isModuleList, [](const std::wstring& fileName) {
+        FillWithPathMeasure(listView, imageList, list, isModuleList, [](const std::wstring& fileName) {
             return ProcessIdFromFileName(fileName);
         });
         return;
@@ -119,14 +107,14 @@ void TCMain::FillListView(TListView& listView, TImageList& imageList, const TStr
     if (!isModuleList) {
         // The process list's own entries are the reading of the table.
         TProcessIdIndex index = IndexOf(list);
-        FillRows(listView, imageList, list, isModuleList,
+        FillWithPathMeasure(listView, imageList, list, isModuleList,
                  [&index](const std::wstring& fileName) { return index.Find(fileName); });
         return;
     }
     // A module row shows no ID; it only goes into the cache item of a file seen
     // for the first time, so the table is read once, when such a file turns up.
     std::optional<TProcessIdIndex> index;
-    FillRows(listView, imageList, list, isModuleList, [&index](const std::wstring& fileName) -> std::int32_t {
+    FillWithPathMeasure(listView, imageList, list, isModuleList, [&index](const std::wstring& fileName) -> std::int32_t {
         if (FileInfoCache().Find(fileName)) return -1;
         if (!index) {
             TStringList processes;
@@ -137,34 +125,12 @@ void TCMain::FillListView(TListView& listView, TImageList& imageList, const TStr
     });
 }
 
-void TCMain::FillRows(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
-                      const std::function<std::int32_t(const std::wstring&)>& processIdOf) {
+void TCMain::FillWithPathMeasure(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
+                      const TProcessIdOf& processIdOf) {
     // One drawing surface for all the path measurements of the fill.
     TTextMeasurer measurer(frmMain->Handle(), frmMain->DesignFont());
     TTextMeasure measure = [&measurer](const std::wstring& text) { return measurer.Width(text); };
-    listView.BeginUpdate();
-    struct EndUpdate {
-        TListView& view;
-        ~EndUpdate() { view.EndUpdate(); }
-    } endUpdate{listView};
-    for (const auto& entry : list) {
-        int row = listView.AddItem();
-        const std::wstring& fileName = entry.Text;
-        std::vector<std::wstring> subItems(isModuleList ? 6 : 7, L"-");
-        std::wstring idText = ProcessIdText(processIdOf(fileName));
-        const TFileInfoItem& item =
-            GetFileInfoItem(fileName, idText, isModuleList ? TIconType::itExtension : TIconType::itFile);
-        listView.SetItemImage(row, imageList.AddIcon(item.Icon()));
-        subItems[3] = FitPathToWidth(item.Filename(), measure, listView.ColumnWidth(4));
-        subItems[0] = item.Product();
-        subItems[1] = item.Company();
-        subItems[2] = item.Description();
-        subItems[4] = item.Version();
-        if (!isModuleList) subItems[5] = idText;
-        // A file without a product name (no version texts, or "-") shows its name instead.
-        if (subItems[0].empty() || subItems[0] == L"-") subItems[0] = FileNamePart(fileName);
-        listView.SetSubItems(row, std::move(subItems));
-    }
+    FillRows(listView, imageList, list, isModuleList, measure, processIdOf);
 }
 
 void TCMain::RefreshProcessList(TComponent*) {
@@ -176,27 +142,7 @@ void TCMain::RefreshProcessList(TComponent*) {
     processes.OnResize = nullptr;
 
     int selected = processes.SelectedIndex();
-
-    TProcessItems& items = CRegistry().ProcessItems;
-    int sum = 0;
-    for (int i : {0, 1, 2, 3, 5, 6}) {
-        TProcessItem& item = items[static_cast<size_t>(i)];
-        int shown = processes.ColumnWidth(i);
-        if (shown != 0) item.Width = shown;
-        if (item.Visible) {
-            processes.SetColumnWidth(i, item.Width);
-            sum += processes.ColumnWidth(i);
-        } else {
-            processes.SetColumnWidth(i, 0);
-        }
-        if (i < 6) modules.SetColumnWidth(i, processes.ColumnWidth(i));
-    }
-    // The module list's fill column takes the width left over, as a one-pixel
-    // change of the window's width would give it, without resizing the window;
-    // the process list's path column is set just below.
-    modules.ApplyFillColumns();
-    processes.SetColumnWidth(4, PathColumnWidth(items[4].Visible, processes.ClientWidth(), sum,
-                                                ::GetSystemMetrics(SM_CXVSCROLL)));
+    ApplyColumnSettings(processes, modules, CRegistry().ProcessItems, ::GetSystemMetrics(SM_CXVSCROLL));
 
     processes.Clear();
     f.ProcessIconList->Clear();
@@ -208,9 +154,9 @@ void TCMain::RefreshProcessList(TComponent*) {
     int row = std::min(selected, processes.ItemCount() - 1);
     if (row >= 0) processes.SelectItem(row);
 
-    RefreshListTimer = 600;
+    RefreshListTimer = RefreshPeriodTicks;
     processes.OnResize = [this](TComponent* sender) { ProcessListResize(sender); };
-    UpdateTimer->SetInterval(1000);
+    UpdateTimer->SetInterval(TickMs);
     UpdateTimer->SetOnTimer([this](TComponent* sender) { UpdateTimerTimer(sender); });
     UpdateTimer->SetEnabled(true);
 }
@@ -223,7 +169,8 @@ void TCMain::TerminateSelectedProcess() {
         int row = processes.ItemFocused();
         if (row < 0) return L"";
         const auto& subs = processes.Item(row).SubItems;
-        return subs.empty() ? L"" : subs[0];
+        const auto product = static_cast<size_t>(SubItemOf(TProcessColumn::Product));
+        return subs.size() > product ? subs[product] : L"";
     };
     auto cannot = [&] {
         MessageDlg(L"Can not terminate " + rowName() + L".", TMsgDlgType::mtInformation, TMsgDlgButtons::mbOK);
@@ -260,10 +207,10 @@ void TCMain::UpdateTimerTimer(TComponent*) {
         FMemoryErrorShown = true;
         throw;
     }
-    bar.SetPanelText(2, L"Memory used: " + std::to_wstring(percent) + L"%");
-    FitTextPanel(2);
-    bar.SetPanelText(3, L"Process count: " + std::to_wstring(frmMain->lsvProcesses->ItemCount()));
-    bar.SetPanelText(4, L"Uptime: " + UptimeText());
+    bar.SetPanelText(spMemory, L"Memory used: " + std::to_wstring(percent) + L"%");
+    FitTextPanel(spMemory);
+    bar.SetPanelText(spProcessCount, L"Process count: " + std::to_wstring(frmMain->lsvProcesses->ItemCount()));
+    bar.SetPanelText(spUptime, L"Uptime: " + UptimeText());
     --RefreshListTimer;
     if (RefreshListTimer < 1) {
         // While a box waits for an answer the list is not rebuilt under it.
@@ -271,18 +218,19 @@ void TCMain::UpdateTimerTimer(TComponent*) {
             RefreshListTimer = 1;
             return;
         }
-        RefreshListTimer = 600;
+        RefreshListTimer = RefreshPeriodTicks;
         RefreshProcessList(nullptr);
     }
 }
 
 void TCMain::UpdateItemsMenu(TComponent*) {
-    for (int i = 0; i < 7; ++i) frmMain->ItemEntry(i)->SetChecked(CRegistry().ProcessItems[static_cast<size_t>(i)].Visible);
+    for (int i = 0; i < ProcessColumnCount; ++i)
+        frmMain->ItemEntry(i)->SetChecked(CRegistry().ProcessItems[static_cast<size_t>(i)].Visible);
 }
 
 void TCMain::ToggleProcessItem(TComponent* sender) {
     auto* entry = dynamic_cast<TMenuItem*>(sender);
-    if (!entry || entry->Tag < 0 || entry->Tag > 6) return;
+    if (!entry || entry->Tag < 0 || entry->Tag >= ProcessColumnCount) return;
     CRegistry().ProcessItems[static_cast<size_t>(entry->Tag)].Visible = !entry->Checked();
     RefreshProcessList(nullptr);
 }
@@ -297,22 +245,19 @@ void TCMain::FitTextPanel(int index) {
 void TCMain::FormDpiChanged(UINT oldDpi, UINT newDpi) {
     // The lists scaled what they show; a hidden column's kept width follows.
     TProcessItems& items = CRegistry().ProcessItems;
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < ProcessColumnCount; ++i) {
         TProcessItem& item = items[static_cast<size_t>(i)];
         if (frmMain->lsvProcesses->ColumnWidth(i) == 0)
             item.Width = ::MulDiv(item.Width, static_cast<int>(newDpi), static_cast<int>(oldDpi));
     }
-    for (int panel : {0, 1, 2}) FitTextPanel(panel);
+    for (TStatusPanel panel : {spUser, spComputer, spMemory}) FitTextPanel(panel);
     // Paths are shortened again for the new widths, as after a resize.
     RefreshListTimer = 1;
 }
 
 std::int32_t TCMain::SelectedProcessId() const {
-    TListView& processes = *frmMain->lsvProcesses;
-    int row = processes.ItemFocused();
-    if (row < 0) return -1;
-    const auto& subs = processes.Item(row).SubItems;
-    return subs.size() > 5 ? ProcessIdFromText(subs[5]) : -1;
+    const TListView& processes = *frmMain->lsvProcesses;
+    return RowProcessId(processes, processes.ItemFocused());
 }
 
 void TCMain::ShowProcessModules(TComponent*) {

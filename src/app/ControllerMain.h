@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include "app/KbxControllerCustomMain.h"
+#include "settings/ProcessColumns.h"
 #include "toolkit/StringList.h"
 #include "toolkit/Timer.h"
 
@@ -18,7 +19,7 @@ public:
     ~TCMain() override;
 
     // Seconds left until the next automatic refresh.
-    std::int32_t RefreshListTimer = 600;
+    std::int32_t RefreshListTimer = RefreshPeriodTicks;
     std::unique_ptr<TTimer> UpdateTimer;
 
     // How a fill finds each row's process ID: one reading of the process
@@ -42,8 +43,8 @@ private:
     // A text panel's width: its text's width and a margin.
     void FitTextPanel(int index);
     void FormDpiChanged(UINT oldDpi, UINT newDpi);
-    void FillRows(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
-                  const std::function<std::int32_t(const std::wstring&)>& processIdOf);
+    void FillWithPathMeasure(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
+                             const std::function<std::int32_t(const std::wstring&)>& processIdOf);
     bool FMemoryErrorShown = false;
 };
 

@@ -15,15 +15,17 @@ TCRegistry::~TCRegistry() {
 }
 
 void TCRegistry::LoadFromRegistry() {
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < ProcessColumnCount; ++i) {
         std::wstring n = std::to_wstring(i);
-        ProcessItems[static_cast<size_t>(i)].Width = MRegIniFile->ReadInteger(L"Items", n + L"width", 0);
-        ProcessItems[static_cast<size_t>(i)].Visible = MRegIniFile->ReadBool(L"Items", n + L"visible", i < 5);
+        const auto slot = static_cast<size_t>(i);
+        ProcessItems[slot].Width = MRegIniFile->ReadInteger(L"Items", n + L"width", 0);
+        ProcessItems[slot].Visible =
+            MRegIniFile->ReadBool(L"Items", n + L"visible", ProcessColumnDesigns[slot].VisibleAtFirst);
     }
 }
 
 void TCRegistry::SaveToRegistry() {
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < ProcessColumnCount; ++i) {
         std::wstring n = std::to_wstring(i);
         MRegIniFile->WriteInteger(L"Items", n + L"width", ProcessItems[static_cast<size_t>(i)].Width);
         MRegIniFile->WriteBool(L"Items", n + L"visible", ProcessItems[static_cast<size_t>(i)].Visible);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include "settings/KbxControllerCustomRegistry.h"
+#include "settings/ProcessColumns.h"
 
 namespace vtx {
 
@@ -12,7 +13,7 @@ struct TProcessItem {
     std::int32_t Width = 0;  // 0: not yet known
 };
 
-using TProcessItems = std::array<TProcessItem, 7>;
+using TProcessItems = std::array<TProcessItem, ProcessColumnCount>;
 
 class TCRegistry : public TCCustomRegistry {
 public:

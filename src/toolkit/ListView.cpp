@@ -73,15 +73,32 @@ void TListView::ScaleForDpi(UINT oldDpi, UINT newDpi) {
     ApplyFillColumns();
 }
 
-int TListView::AddItem() {
+int TListView::AddItem(TItemData data) {
     FItems.push_back({});
     LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = ItemCount() - 1;
     item.pszText = const_cast<wchar_t*>(L"");
     item.iImage = I_IMAGENONE;
+    item.lParam = data;
     ::SendMessageW(FHandle, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     return ItemCount() - 1;
+}
+
+TItemData TListView::ItemData(int index) const noexcept {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    if (!::SendMessageW(FHandle, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+    return item.lParam;
+}
+
+void TListView::SetItemData(int index, TItemData data) noexcept {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    item.lParam = data;
+    ::SendMessageW(FHandle, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 void TListView::SetItemImage(int index, int image) {

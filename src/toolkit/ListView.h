@@ -15,6 +15,9 @@ struct TListItem {
     std::vector<std::wstring> SubItems;
 };
 
+// A row's own value, kept in the item's lParam.
+using TItemData = std::intptr_t;
+
 class TListView : public TControl {
 public:
     TListView(TWinControl* parent, const std::wstring& name, bool rowSelect);
@@ -34,8 +37,11 @@ public:
     int ColumnMaxWidth(int index) const { return FColumns.at(static_cast<size_t>(index)).MaxWidth; }
 
     int ItemCount() const noexcept { return static_cast<int>(FItems.size()); }
-    // Appends a row with an empty caption and no icon; returns its index.
-    int AddItem();
+    // Appends a row with an empty caption, no icon and its data; returns its index.
+    int AddItem(TItemData data = 0);
+    // The data the row carries in the control.
+    TItemData ItemData(int index) const noexcept;
+    void SetItemData(int index, TItemData data) noexcept;
     const TListItem& Item(int index) const { return FItems.at(static_cast<size_t>(index)); }
     void SetItemImage(int index, int image);
     // Sets all sub-items of a row at once (columns 1 onward show them).

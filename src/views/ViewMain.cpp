@@ -1,4 +1,5 @@
 #include "views/ViewMain.h"
+#include "settings/ProcessColumns.h"
 #include "views/KbxViewAbout.h"
 
 namespace vtx {
@@ -27,12 +28,7 @@ TfrmMain::TfrmMain() : TForm(L"TfrmMain", TBorderStyle::bsSizeable, 65, 55, 913,
     lsvModules->Hint = L"Modules loaded by selected process";
     lsvModules->SetHeight(Scale(147));
     lsvModules->SetAlign(TAlign::alBottom);
-    lsvModules->AddColumn(L"", 20, 20, 20, false);
-    lsvModules->AddColumn(L"Module", 235, 300, 0, false);
-    lsvModules->AddColumn(L"Company", 125, 300, 0, false);
-    lsvModules->AddColumn(L"Description", 220, 500, 0, false);
-    lsvModules->AddColumn(L"Path and filename", 50, 500, 0, true);
-    lsvModules->AddColumn(L"Version", 80, 300, 0, false);
+    for (const TColumnDesign& c : ModuleColumnDesigns) lsvModules->AddColumn(c.Caption, c.Width, c.MaxWidth, c.MinWidth, c.Fill);
 
     Splitter1 = std::make_unique<TSplitter>(this, L"Splitter1", 3);
     Splitter1->SetAlign(TAlign::alBottom);
@@ -40,13 +36,8 @@ TfrmMain::TfrmMain() : TForm(L"TfrmMain", TBorderStyle::bsSizeable, 65, 55, 913,
     lsvProcesses = std::make_unique<TListView>(this, L"lsvProcesses", true);
     lsvProcesses->Hint = L"Currently running processes";
     lsvProcesses->SetAlign(TAlign::alClient);
-    lsvProcesses->AddColumn(L"", 20, 20, 0, false);
-    lsvProcesses->AddColumn(L"Process", 235, 300, 0, false);
-    lsvProcesses->AddColumn(L"Company", 125, 300, 0, false);
-    lsvProcesses->AddColumn(L"Description", 220, 500, 0, false);
-    lsvProcesses->AddColumn(L"Path and filename", 50, 500, 0, true);
-    lsvProcesses->AddColumn(L"Version", 80, 300, 0, false);
-    lsvProcesses->AddColumn(L"Process ID", 65, 0, 0, false);
+    for (const TColumnDesign& c : ProcessColumnDesigns)
+        lsvProcesses->AddColumn(c.Caption, c.Width, c.MaxWidth, c.MinWidth, c.Fill);
     ::SetWindowPos(lsvProcesses->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Splitter1->Resized = lsvModules.get();
     Splitter1->Above = lsvProcesses.get();
@@ -80,12 +71,13 @@ TfrmMain::TfrmMain() : TForm(L"TfrmMain", TBorderStyle::bsSizeable, 65, 55, 913,
     N1 = popProcess->Add(Item(L"N1", L"-"));
     mniRefresh = popProcess->Add(Item(L"mniRefresh", L"&Refresh screen"));
     mniItems = popProcess->Add(Item(L"mniItems", L"&Items"));
-    const wchar_t* captions[7] = {L"&Icon",    L"&Product",  L"&Company",   L"&Description",
-                                  L"Path and &filename", L"&Version", L"P&rocess ID"};
-    TMenuItem** entries[7] = {&mniItem0, &mniItem1, &mniItem2, &mniItem3, &mniItem4, &mniItem5, &mniItem6};
-    for (int i = 0; i < 7; ++i) {
-        *entries[i] = mniItems->Add(Item((L"mniItem" + std::to_wstring(i)).c_str(), captions[i], i));
-        (*entries[i])->SetChecked(i < 5);
+    // Each entry's tag is the column it shows or hides.
+    TMenuItem** entries[ProcessColumnCount] = {&mniItem0, &mniItem1, &mniItem2, &mniItem3,
+                                               &mniItem4, &mniItem5, &mniItem6};
+    for (int i = 0; i < ProcessColumnCount; ++i) {
+        const TColumnDesign& column = ProcessColumnDesigns[static_cast<size_t>(i)];
+        *entries[i] = mniItems->Add(Item((L"mniItem" + std::to_wstring(i)).c_str(), column.ItemsEntry, i));
+        (*entries[i])->SetChecked(column.VisibleAtFirst);
     }
     popProcess->Build();
     lsvProcesses->PopupMenu = popProcess.get();
@@ -105,8 +97,8 @@ TfrmMain::~TfrmMain() {
 }
 
 TMenuItem* TfrmMain::ItemEntry(int index) const {
-    TMenuItem* entries[7] = {mniItem0, mniItem1, mniItem2, mniItem3, mniItem4, mniItem5, mniItem6};
-    return index >= 0 && index < 7 ? entries[index] : nullptr;
+    TMenuItem* entries[ProcessColumnCount] = {mniItem0, mniItem1, mniItem2, mniItem3, mniItem4, mniItem5, mniItem6};
+    return index >= 0 && index < ProcessColumnCount ? entries[index] : nullptr;
 }
 
 void TfrmMain::mniAboutClick(TComponent*) { ShowAboutBox(2002); }

@@ -11,6 +11,9 @@
 
 namespace vtx {
 
+// The status bar's panels, by index.
+enum TStatusPanel : int { spUser, spComputer, spMemory, spProcessCount, spUptime };
+
 class TfrmMain : public TForm {
 public:
     TfrmMain();

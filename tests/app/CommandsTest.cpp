@@ -53,7 +53,7 @@ TEST_F(AppFixture, ProcessesThatCannotBeTerminatedSayWhyAndKeepTheirRow) {
     int rows = list.ItemCount();
     // A process that has ended (its ID is no longer in use) cannot be opened.
     list.SetSubItem(1, 0, L"VtHelper");
-    list.SetSubItem(1, 5, L"7FFFFFF0");
+    list.SetItemData(1, 0x7FFFFFF0);
     Focus(Form(), 1);
 
     main.MenuItemClick(Form().mniShutdownprocess);
@@ -63,7 +63,7 @@ TEST_F(AppFixture, ProcessesThatCannotBeTerminatedSayWhyAndKeepTheirRow) {
     EXPECT_EQ(list.ItemCount(), rows);
 
     // No usable ID: the box comes without a question.
-    list.SetSubItem(0, 5, L"FFFFFFFF");
+    list.SetItemData(0, -1);
     list.SetSubItem(0, 0, L"");
     Focus(Form(), 0);
     Boxes.clear();

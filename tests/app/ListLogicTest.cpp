@@ -116,3 +116,28 @@ TEST(ProcessIdIndex, FirstProcessPerNameFullPathsAndBareNamesCaseIgnored) {
     EXPECT_EQ(index.Find(L"System Idle Process"), 0);
     EXPECT_EQ(index.Find(L"missing.exe"), -1);
 }
+
+TEST(RowSubItems, PlaceholdersTextsPathAndIdPerList) {
+    using Row = std::vector<std::wstring>;
+    const vtx::TRowTexts texts{L"Tool", L"Maker", L"A tool", L"1.0"};
+    EXPECT_EQ(vtx::RowSubItems(texts, L"C:\\t\\tool.exe", L"C:\\...\\tool.exe", L"00A8", false),
+              (Row{L"Tool", L"Maker", L"A tool", L"C:\\...\\tool.exe", L"1.0", L"00A8", L"-"}));
+    // The module list has no ID column: its ID slot keeps the placeholder.
+    EXPECT_EQ(vtx::RowSubItems(texts, L"C:\\t\\tool.dll", L"tool.dll", L"FFFFFFFF", true),
+              (Row{L"Tool", L"Maker", L"A tool", L"tool.dll", L"1.0", L"-"}));
+    // No product name, or "-": the file's name without its directory.
+    struct Case { std::wstring product, fileName, shown; };
+    const Case cases[] = {{L"", L"C:\\t\\plain.exe", L"plain.exe"},
+                          {L"-", L"D:plain.exe", L"plain.exe"},
+                          {L"", L"System", L"System"},
+                          {L" ", L"C:\\t\\plain.exe", L" "}};
+    for (const Case& c : cases) {
+        vtx::TRowTexts t{c.product, L"", L"", L""};
+        for (bool module : {false, true}) {
+            Row row = vtx::RowSubItems(t, c.fileName, c.fileName, L"0004", module);
+            EXPECT_EQ(row[0], c.shown) << c.fileName;
+            EXPECT_EQ(row[1], L"");
+            EXPECT_EQ(row[4], L"");
+        }
+    }
+}

@@ -51,6 +51,7 @@ TEST_F(AppFixture, TheProcessListShowsChildrenWithTheirIdsAndVersionTexts) {
         if (::lstrcmpiW(list.Item(i).SubItems[3].c_str(), FullPathOf(HelperPath()).c_str()) == 0) {
             ++rows;
             EXPECT_EQ(list.Item(i).SubItems[5], firstId);
+            EXPECT_EQ(list.ItemData(i), static_cast<vtx::TItemData>(first.Id())) << "the row's data";
         }
     }
     EXPECT_EQ(rows, 2);

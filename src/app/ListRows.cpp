@@ -1,0 +1,70 @@
+#include "app/ListRows.h"
+#include "fileinfo/KbxFileInfoClasses.h"
+#include "toolkit/Handle.h"
+
+namespace vtx {
+
+void FillRows(TListView& list, TImageList& images, const TStringList& entries, bool isModuleList,
+              const TTextMeasure& measure, const TProcessIdOf& processIdOf) {
+    list.BeginUpdate();
+    scope_exit endUpdate([&list] { list.EndUpdate(); });
+    const int pathColumn = ColumnIndex(TProcessColumn::Path);
+    for (const auto& entry : entries) {
+        const std::wstring& fileName = entry.Text;
+        const std::int32_t id = processIdOf(fileName);
+        const int row = list.AddItem(isModuleList ? 0 : static_cast<TItemData>(id));
+        const std::wstring idText = ProcessIdText(id);
+        const TFileInfoItem& item =
+            GetFileInfoItem(fileName, idText, isModuleList ? TIconType::itExtension : TIconType::itFile);
+        list.SetItemImage(row, images.AddIcon(item.Icon()));
+        TRowTexts texts{item.Product(), item.Company(), item.Description(), item.Version()};
+        list.SetSubItems(row, RowSubItems(texts, fileName,
+                                          FitPathToWidth(item.Filename(), measure, list.ColumnWidth(pathColumn)),
+                                          idText, isModuleList));
+    }
+}
+
+std::int32_t RowProcessId(const TListView& processes, int row) noexcept {
+    if (row < 0 || row >= processes.ItemCount()) return -1;
+    return static_cast<std::int32_t>(processes.ItemData(row));
+}
+
+void CollectColumnWidths(const TListView& processes, TProcessItems& items) {
+    for (int i = 0; i < ProcessColumnCount; ++i) {
+        int shown = processes.ColumnWidth(i);
+        if (shown != 0) items[static_cast<size_t>(i)].Width = shown;
+    }
+}
+
+void SeedColumnWidths(TListView& processes, TProcessItems& items) {
+    for (int i = 0; i < ProcessColumnCount; ++i) {
+        TProcessItem& item = items[static_cast<size_t>(i)];
+        if (item.Width != 0) processes.SetColumnWidth(i, item.Width);
+        else item.Width = processes.ColumnWidth(i);
+    }
+}
+
+void ApplyColumnSettings(TListView& processes, TListView& modules, TProcessItems& items, int scrollBarWidth) {
+    int sum = 0;
+    for (TProcessColumn column : SizedColumns) {
+        const int i = ColumnIndex(column);
+        TProcessItem& item = items[ColumnSlot(column)];
+        int shown = processes.ColumnWidth(i);
+        if (shown != 0) item.Width = shown;
+        if (item.Visible) {
+            processes.SetColumnWidth(i, item.Width);
+            sum += processes.ColumnWidth(i);
+        } else {
+            processes.SetColumnWidth(i, 0);
+        }
+        if (i < modules.ColumnCount()) modules.SetColumnWidth(i, processes.ColumnWidth(i));
+    }
+    // The module list's fill column takes the width left over, as a one-pixel
+    // change of the window's width would give it, without resizing the window.
+    modules.ApplyFillColumns();
+    const TProcessColumn path = TProcessColumn::Path;
+    processes.SetColumnWidth(ColumnIndex(path), PathColumnWidth(items[ColumnSlot(path)].Visible,
+                                                                processes.ClientWidth(), sum, scrollBarWidth));
+}
+
+} // namespace vtx

@@ -1,0 +1,39 @@
+// The rows and columns of the two lists, apart from the controller that
+// decides when they are filled: one row per file name with its icon, texts,
+// shortened path and process ID, and the process list's columns in step with
+// the settings.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include "app/ListLogic.h"
+#include "settings/ControllerRegistry.h"
+#include "settings/ProcessColumns.h"
+#include "toolkit/ImageList.h"
+#include "toolkit/ListView.h"
+#include "toolkit/StringList.h"
+
+namespace vtx {
+
+// The ID of the first running process started from a file, or -1.
+using TProcessIdOf = std::function<std::int32_t(const std::wstring& fileName)>;
+
+// Appends one row per entry: the file's icon and version texts from the
+// file-information cache, its path shortened to the path column, and in the
+// process list the ID as text and as the row's data.
+void FillRows(TListView& list, TImageList& images, const TStringList& entries, bool isModuleList,
+              const TTextMeasure& measure, const TProcessIdOf& processIdOf);
+
+// The process ID a process row carries; -1 for no row.
+std::int32_t RowProcessId(const TListView& processes, int row) noexcept;
+
+// Takes the widths the process list shows into the settings; a column that
+// shows none (hidden) keeps the width it had.
+void CollectColumnWidths(const TListView& processes, TProcessItems& items);
+// At start: a stored width is applied, an unknown one taken from the list.
+void SeedColumnWidths(TListView& processes, TProcessItems& items);
+// Applies the settings to both lists' sized columns and gives the process
+// list's path column the width they leave, less a scroll bar.
+void ApplyColumnSettings(TListView& processes, TListView& modules, TProcessItems& items, int scrollBarWidth);
+
+} // namespace vtx
