@@ -92,14 +92,13 @@ start_display() {
   echo "$DISPLAY" >"$build/xvfb.display"
 }
 
+# shellcheck source=wine-env.sh
+. "$root/scripts/wine-env.sh"
+
 wine_up() {
-  export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    log "creating the Wine prefix"
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-  fi
+  vantrel_wine_env
+  [ -f "$WINEPREFIX/system.reg" ] || log "creating the Wine prefix"
+  vantrel_wine_prefix
   wineserver -p </dev/null >/dev/null 2>&1 &
   # Start Wine's service processes now, detached from any caller's output.
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
@@ -134,14 +133,19 @@ run_tests() {
   return $rc
 }
 
+# Everything a mode needs before it runs programs: tools, build, display, Wine.
+prepare() {
+  install_missing
+  mkdir -p "$build"
+  configure_and_build
+  trap cleanup EXIT
+  start_display
+  wine_up
+}
+
 case "$mode" in
   run)
-    install_missing
-    mkdir -p "$build"
-    configure_and_build
-    trap cleanup EXIT
-    start_display
-    wine_up
+    prepare
     if [ -n "$xvfb_pid" ]; then
       shot="$build/screenshot.png"
       "$build/wine-run.sh" "$build/bin/Vantrel.exe" &
@@ -166,21 +170,11 @@ case "$mode" in
     fi
     ;;
   test)
-    install_missing
-    mkdir -p "$build"
-    configure_and_build
-    trap cleanup EXIT
-    start_display
-    wine_up
+    prepare
     run_tests
     ;;
   bench)
-    install_missing
-    mkdir -p "$build"
-    configure_and_build
-    trap cleanup EXIT
-    start_display
-    wine_up
+    prepare
     for b in "$build"/bin/bench_*.exe; do [ -x "$b" ] && "$build/wine-run.sh" "$b"; done
     ;;
   *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;

@@ -1,5 +1,6 @@
 #include "app/KbxControllerCustomMain.h"
 #include "toolkit/Application.h"
+#include "toolkit/Dialogs.h"
 
 namespace vtx {
 
@@ -20,8 +21,22 @@ TCCustomMain::~TCCustomMain() {
 }
 
 TCRegistry& TCCustomMain::CRegistry() {
-    if (!FCRegistry) FCRegistry = std::make_unique<TCRegistry>();
+    if (!FCRegistry) {
+        FCRegistry = std::make_unique<TCRegistry>();
+        ShowStoreReports(*FCRegistry);
+    }
     return *FCRegistry;
+}
+
+void TCCustomMain::SetCRegistry(TCRegistry* value) {
+    FCRegistry.release();
+    FCRegistry.reset(value);
+    if (value) ShowStoreReports(*value);
+}
+
+void TCCustomMain::ShowStoreReports(TCRegistry& store) {
+    store.OnSaveError = [](const std::exception& e) { Application().ShowException(e); };
+    if (!store.KeyOpened()) ShowMessage(TCRegistry::kRegistryReadError);
 }
 
 } // namespace vtx

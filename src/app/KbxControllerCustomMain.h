@@ -16,13 +16,16 @@ public:
 
     // Created on the first read: the key opened and the column settings loaded.
     TCRegistry& CRegistry();
-    // Stores the given object and frees nothing.
-    void SetCRegistry(TCRegistry* value) noexcept { FCRegistry.release(); FCRegistry.reset(value); }
+    // Stores the given object and frees nothing; the controller shows its reports.
+    void SetCRegistry(TCRegistry* value);
 
     // Owned by the application object, which frees it after the controller.
     TfrmMain* frmMain = nullptr;
 
 private:
+    // Shows what the store reports: a key it could not open, an error of its final write.
+    static void ShowStoreReports(TCRegistry& store);
+
     std::unique_ptr<TCRegistry> FCRegistry;
 };
 

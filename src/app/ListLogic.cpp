@@ -1,5 +1,6 @@
 #include "app/ListLogic.h"
 #include <algorithm>
+#include "toolkit/Text.h"
 
 namespace vtx {
 
@@ -44,32 +45,13 @@ std::wstring FitPathToWidth(const std::wstring& fileName, const TTextMeasure& me
     return result;
 }
 
-std::wstring ProcessIdText(std::int32_t id) {
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    std::uint32_t value = static_cast<std::uint32_t>(id);
-    std::wstring text;
-    do {
-        text.insert(text.begin(), digits[value & 0xF]);
-        value >>= 4;
-    } while (value);
-    while (text.size() < 4) text.insert(text.begin(), L'0');
-    return text;
-}
+std::wstring ProcessIdText(std::int32_t id) { return HexText(static_cast<std::uint32_t>(id), 4); }
 
 std::int32_t ProcessIdFromText(const std::wstring& text) {
     // Hexadecimal digits only; any 32-bit pattern, so FFFFFFFF reads as -1.
-    if (text.empty()) return -1;
-    std::uint64_t value = 0;
-    for (wchar_t c : text) {
-        unsigned digit;
-        if (c >= L'0' && c <= L'9') digit = static_cast<unsigned>(c - L'0');
-        else if (c >= L'a' && c <= L'f') digit = static_cast<unsigned>(c - L'a' + 10);
-        else if (c >= L'A' && c <= L'F') digit = static_cast<unsigned>(c - L'A' + 10);
-        else return -1;
-        value = value * 16 + digit;
-        if (value > 0xFFFFFFFFull) return -1;
-    }
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    std::uint32_t value = 0;
+    if (!TryParseHex(text, value)) return -1;
+    return static_cast<std::int32_t>(value);
 }
 
 std::vector<std::wstring> RowSubItems(const TRowTexts& texts, const std::wstring& fileName, std::wstring path,

@@ -12,11 +12,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Application().Initialize();
     try {
         GlobalAppInstances().CheckSingleInstance();
-    } catch (const std::exception& e) {
-        // No window exists yet to show it in.
-        const auto* error = dynamic_cast<const EVtxError*>(&e);
-        std::wstring text = error ? error->Message() : std::wstring(L"Vantrel could not start.");
-        ::MessageBoxW(nullptr, WithFinalPeriod(text).c_str(), L"Vantrel", MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // The application's one error display, captioned with the title.
+        Application().SetTitle(L"Vantrel");
+        try {
+            throw;
+        } catch (const EVtxError& e) {
+            Application().ShowException(e);
+        } catch (...) {
+            Application().ShowException(EVtxError(L"Vantrel could not start."));
+        }
         return 1;
     }
     Application().SetTitle(L"Vantrel");

@@ -1,11 +1,9 @@
 // Text rules of the file information items, kept free of the platform.
 #pragma once
 #include <string>
+#include "toolkit/Text.h"  // TrimBlanks trims the item texts
 
 namespace vtx {
-
-// Without leading and trailing characters up to U+0020 (spaces, controls).
-std::wstring TrimControl(const std::wstring& text);
 
 // The extension from the last "." that no "\" or ":" follows, dot included;
 // empty when there is none.

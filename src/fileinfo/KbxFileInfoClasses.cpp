@@ -31,10 +31,10 @@ TFileInfoItem::TFileInfoItem(const std::wstring& aFilename, const std::wstring& 
     // would: whatever fails there leaves the texts empty, so one fetch does.
     try {
         const TVtxFileVersionInfo info(aFilename);
-        FProduct = TrimControl(info.ProductName());
-        FCompany = TrimControl(info.CompanyName());
-        FDescription = TrimControl(info.FileDescription());
-        FVersion = TrimControl(info.FileVersion());
+        FProduct = TrimBlanks(info.ProductName());
+        FCompany = TrimBlanks(info.CompanyName());
+        FDescription = TrimBlanks(info.FileDescription());
+        FVersion = TrimBlanks(info.FileVersion());
     } catch (...) {
         FProduct.clear();
         FCompany.clear();

@@ -1,4 +1,5 @@
 #include "fileinfo/VersionResource.h"
+#include "toolkit/Text.h"
 
 namespace vtx {
 
@@ -13,27 +14,11 @@ std::wstring Latin1(const std::uint8_t* bytes, std::size_t count) {
     return text;
 }
 
-wchar_t AsciiUpper(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c; }
-
-bool SameAsciiText(const std::wstring& a, const wchar_t* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-    return i == a.size() && b[i] == 0;
-}
-
-int HexValue(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    return -1;
-}
-
 // Four characters as one hexadecimal number; 0 when they are not one.
 std::uint16_t HexPart(const std::wstring& text, std::size_t from) {
     unsigned value = 0;
     for (std::size_t i = from; i < from + 4; ++i) {
-        int digit = HexValue(text[i]);
+        int digit = HexDigitValue(text[i]);
         if (digit < 0) return 0;
         value = value * 16 + static_cast<unsigned>(digit);
     }
@@ -197,11 +182,7 @@ private:
             if (s.ValueLength >= 5) return WideText(s.ValuePos, s.End, static_cast<std::size_t>(-1));
             std::uint32_t number = 0;
             for (std::size_t i = s.ValueLength; i-- > 0;) number = (number << 8) | FData[s.ValuePos + i];
-            static const wchar_t digits[] = L"0123456789ABCDEF";
-            std::wstring text(1 + 2 * static_cast<std::size_t>(s.ValueLength), L'0');
-            text[0] = L'$';
-            for (std::size_t i = text.size() - 1; i > 0; --i, number >>= 4) text[i] = digits[number & 0xF];
-            return text;
+            return L"$" + HexText(number, 2 * static_cast<std::size_t>(s.ValueLength));
         }
         default:
             Fail();
@@ -270,7 +251,7 @@ std::wstring CleanLanguageKey(const std::wstring& key, bool (*isDigit)(std::uint
     std::wstring clean;
     clean.reserve(reduced.size());
     for (wchar_t c : reduced) {
-        const bool hexLetter = (c >= L'A' && c <= L'F') || (c >= L'a' && c <= L'f');
+        const bool hexLetter = HexDigitValue(c) >= 10;
         // Keys are UTF-16 code units even where wchar_t is wider.
         const std::uint32_t unit = static_cast<std::uint32_t>(c);
         if (hexLetter || (unit < 0x10000 && isDigit(static_cast<std::uint16_t>(unit)))) clean += c;

@@ -63,7 +63,7 @@ TVtxFileVersionInfo::TVtxFileVersionInfo(const std::wstring& fileName) {
     if (size == 0) throw EVtxFileVersionInfoError(SNoVersionInfo);
     // DWORD elements keep the copy on a 4-byte boundary.
     std::vector<DWORD> buffer((size + 3) / 4);
-    if (!::GetFileVersionInfoW(fileName.c_str(), handle, size, buffer.data())) RaiseLastOSError();
+    ThrowIfWin32BoolFalse(::GetFileVersionInfoW(fileName.c_str(), handle, size, buffer.data()));
     Load(reinterpret_cast<const std::uint8_t*>(buffer.data()), size);
 }
 

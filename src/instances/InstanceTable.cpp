@@ -50,9 +50,4 @@ std::wstring UserTableNameOf(const std::wstring& appId, const std::wstring& acco
     return appId + L"_User_" + account + L"_" + domain;
 }
 
-std::wstring Win32ErrorMessage(std::wstring systemText, std::uint32_t code, const std::wstring& resourceText) {
-    while (!systemText.empty() && (systemText.back() <= L' ' || systemText.back() == L'.')) systemText.pop_back();
-    return L"Win32 error: " + systemText + L" (" + std::to_wstring(code) + L")\r\n" + resourceText;
-}
-
 } // namespace vtx

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include "toolkit/Errors.h"  // Win32ErrorMessage, formerly declared here
 
 namespace vtx {
 
@@ -44,9 +45,5 @@ std::wstring OptexNameOf(const std::wstring& appId);
 std::wstring AllTableNameOf(const std::wstring& appId);
 std::wstring SessionTableNameOf(const std::wstring& appId, std::uint32_t session);
 std::wstring UserTableNameOf(const std::wstring& appId, const std::wstring& account, const std::wstring& domain);
-
-// "Win32 error: %s (%u)%s%s" from the system's text (trailing control
-// characters, spaces and full stops cut), the code and the resource text.
-std::wstring Win32ErrorMessage(std::wstring systemText, std::uint32_t code, const std::wstring& resourceText);
 
 } // namespace vtx

@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <vector>
 #include "system/VtxSysInfo.h"
-#include "toolkit/Errors.h"
+#include "toolkit/ModulePath.h"
 #include "toolkit/OSError.h"
 
 namespace vtx {
@@ -42,15 +42,15 @@ struct TTableSecurity {
 std::vector<BYTE> QueryTokenUser() {
     unique_handle token;
     if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, token.put())) {
-        if (::GetLastError() != ERROR_NO_TOKEN) RaiseLastOSError();
-        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) RaiseLastOSError();
+        ThrowLastErrorIf(::GetLastError() != ERROR_NO_TOKEN);
+        ThrowIfWin32BoolFalse(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()));
     }
     DWORD length = 0;
-    if (::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &length) ||
-        ::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-        RaiseLastOSError();
+    // The size query must fail, and only for the buffer's size.
+    ThrowLastErrorIf(::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &length) ||
+                     ::GetLastError() != ERROR_INSUFFICIENT_BUFFER);
     std::vector<BYTE> buffer(length, 0);
-    if (!::GetTokenInformation(token.get(), TokenUser, buffer.data(), length, &length)) RaiseLastOSError();
+    ThrowIfWin32BoolFalse(::GetTokenInformation(token.get(), TokenUser, buffer.data(), length, &length));
     return buffer;
 }
 
@@ -58,18 +58,18 @@ void BuildSecurityAttributes(TTableSecurity& sec, PSID owner, PSID grantee) {
     DWORD aclSize = ::GetLengthSid(grantee) + 24;
     sec.Acl.assign(aclSize, 0);
     auto* acl = reinterpret_cast<PACL>(sec.Acl.data());
-    if (!::InitializeAcl(acl, aclSize, ACL_REVISION)) RaiseLastOSError();
-    if (!::AddAccessAllowedAce(acl, ACL_REVISION, TableAccess, grantee)) RaiseLastOSError();
-    if (!::IsValidAcl(acl)) throw EAssertionFailed(AppInstUnit, 746);
+    ThrowIfWin32BoolFalse(::InitializeAcl(acl, aclSize, ACL_REVISION));
+    ThrowIfWin32BoolFalse(::AddAccessAllowedAce(acl, ACL_REVISION, TableAccess, grantee));
+    ThrowAssertionIf(!::IsValidAcl(acl), AppInstUnit, 746);
 
     sec.Descriptor.assign(SECURITY_DESCRIPTOR_MIN_LENGTH, 0);
     PSECURITY_DESCRIPTOR sd = sec.Descriptor.data();
-    if (!::InitializeSecurityDescriptor(sd, SECURITY_DESCRIPTOR_REVISION)) RaiseLastOSError();
-    if (!::SetSecurityDescriptorSacl(sd, FALSE, nullptr, TRUE)) RaiseLastOSError();
-    if (!::SetSecurityDescriptorOwner(sd, owner, FALSE)) RaiseLastOSError();
-    if (!::SetSecurityDescriptorGroup(sd, owner, FALSE)) RaiseLastOSError();
-    if (!::SetSecurityDescriptorDacl(sd, TRUE, acl, FALSE)) RaiseLastOSError();
-    if (!::IsValidSecurityDescriptor(sd)) throw EAssertionFailed(AppInstUnit, 755);
+    ThrowIfWin32BoolFalse(::InitializeSecurityDescriptor(sd, SECURITY_DESCRIPTOR_REVISION));
+    ThrowIfWin32BoolFalse(::SetSecurityDescriptorSacl(sd, FALSE, nullptr, TRUE));
+    ThrowIfWin32BoolFalse(::SetSecurityDescriptorOwner(sd, owner, FALSE));
+    ThrowIfWin32BoolFalse(::SetSecurityDescriptorGroup(sd, owner, FALSE));
+    ThrowIfWin32BoolFalse(::SetSecurityDescriptorDacl(sd, TRUE, acl, FALSE));
+    ThrowAssertionIf(!::IsValidSecurityDescriptor(sd), AppInstUnit, 755);
 
     sec.Attributes.nLength = sizeof(SECURITY_ATTRIBUTES);
     sec.Attributes.lpSecurityDescriptor = sd;
@@ -80,8 +80,8 @@ void BuildEveryoneSecurity(TTableSecurity& sec) {
     sec.TokenUser = QueryTokenUser();
     SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
     // Without the SID the access list cannot be built at all.
-    if (!::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, sec.Everyone.put()))
-        RaiseLastOSError();
+    ThrowIfWin32BoolFalse(
+        ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, sec.Everyone.put()));
     BuildSecurityAttributes(sec, sec.UserSid(), sec.Everyone.get());
 }
 
@@ -96,25 +96,20 @@ void AccountFromSid(PSID sid, std::wstring& account, std::wstring& domain) {
     if (SystemFacts().PlatformId != VER_PLATFORM_WIN32_NT) return;
     DWORD nameLength = 0, domainLength = 0;
     SID_NAME_USE use = SidTypeUnknown;
-    ::LookupAccountSidW(nullptr, sid, nullptr, &nameLength, nullptr, &domainLength, &use);
+    // Ignored: this call only asks for the sizes and fails by design.
+    static_cast<void>(::LookupAccountSidW(nullptr, sid, nullptr, &nameLength, nullptr, &domainLength, &use));
     std::vector<wchar_t> name(nameLength > 0 ? nameLength : 1, L'\0');
     std::vector<wchar_t> dom(domainLength > 0 ? domainLength : 1, L'\0');
-    if (!::LookupAccountSidW(nullptr, sid, nameLength > 0 ? name.data() : nullptr, &nameLength,
-                             domainLength > 0 ? dom.data() : nullptr, &domainLength, &use))
-        RaiseLastOSError();
+    ThrowIfWin32BoolFalse(::LookupAccountSidW(nullptr, sid, nameLength > 0 ? name.data() : nullptr, &nameLength,
+                                              domainLength > 0 ? dom.data() : nullptr, &domainLength, &use));
     account = name.data();
     domain = dom.data();
 }
 
 DWORD OwnSessionId() noexcept {
-    static BOOL(WINAPI * processIdToSessionId)(DWORD, DWORD*) = nullptr;
     DWORD session = 0;
-    try {
-        ResolveApiFunction(processIdToSessionId, L"kernel32.dll", "ProcessIdToSessionId");
-    } catch (const EVtxError&) {
-        return 0;  // a system without the call has one session only
-    }
-    processIdToSessionId(::GetCurrentProcessId(), &session);
+    // A failed query leaves session 0, the one session there then is.
+    if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &session)) return 0;
     return session;
 }
 
@@ -145,7 +140,8 @@ struct TNotify {
 
 BOOL CALLBACK NotifyThreadWindow(HWND wnd, LPARAM param) noexcept {
     auto* n = reinterpret_cast<TNotify*>(param);
-    ::SendNotifyMessageW(wnd, n->Message, n->Code, n->Param);
+    // Ignored: a window that cannot take the notice is passed over.
+    static_cast<void>(::SendNotifyMessageW(wnd, n->Message, n->Code, n->Param));
     return TRUE;
 }
 
@@ -157,15 +153,12 @@ std::unique_ptr<TVtxAppInstances>& GlobalSlot() {
 } // namespace
 
 std::wstring OwnExecutablePath() {
-    wchar_t path[MAX_PATH + 1] = {};
-    DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
-    return std::wstring(path, length);
+    // The application ID is built from at most MAX_PATH characters of the path.
+    return ModuleFileName().substr(0, MAX_PATH);
 }
 
 std::wstring AppIdFromPath(const std::wstring& exePath) {
-    std::wstring id = L"Vtx" + exePath;
-    ::CharUpperBuffW(id.data(), static_cast<DWORD>(id.size()));
-    return AppIdFromUpperCased(std::move(id));
+    return AppIdFromUpperCased(FoldFileNameCase(L"Vtx" + exePath));
 }
 
 TVtxAppInstances::TVtxAppInstances() : TVtxAppInstances(OwnExecutablePath()) {}
@@ -264,14 +257,16 @@ void TVtxAppInstances::NotifyInstances(WPARAM code, LPARAM param) noexcept {
             if (::GetLastError() == ERROR_INVALID_THREAD_ID) break;
             ::Sleep(1);
         }
-        ::EnumThreadWindows(thread, NotifyThreadWindow, reinterpret_cast<LPARAM>(&notify));
+        // Ignored: a thread without windows has nothing more to tell.
+        static_cast<void>(::EnumThreadWindows(thread, NotifyThreadWindow, reinterpret_cast<LPARAM>(&notify)));
     }
 }
 
 HWND TVtxAppInstances::GetApplicationWnd(DWORD processId) noexcept {
     if (processId == 0) return nullptr;
     TFindAppWindow ctx{processId, nullptr};
-    ::EnumWindows(FindApplicationWindow, reinterpret_cast<LPARAM>(&ctx));
+    // Ignored: FALSE only says the callback stopped the walk at the window found.
+    static_cast<void>(::EnumWindows(FindApplicationWindow, reinterpret_cast<LPARAM>(&ctx)));
     return ctx.Found;
 }
 
@@ -287,9 +282,11 @@ bool TVtxAppInstances::SetForegroundWindow98(HWND wnd) noexcept {
     DWORD targetThread = ::GetWindowThreadProcessId(wnd, nullptr);
     if (foregroundThread == targetThread) return ::SetForegroundWindow(wnd) != FALSE;
     // Joining the input of the foreground thread lifts the foreground lock.
-    ::AttachThreadInput(foregroundThread, targetThread, TRUE);
+    // Ignored: without the join SetForegroundWindow is merely likelier to
+    // fail, and its own result is the answer.
+    static_cast<void>(::AttachThreadInput(foregroundThread, targetThread, TRUE));
     bool done = ::SetForegroundWindow(wnd) != FALSE;
-    ::AttachThreadInput(foregroundThread, targetThread, FALSE);
+    static_cast<void>(::AttachThreadInput(foregroundThread, targetThread, FALSE));  // ignored: as above
     return done && ::SetForegroundWindow(wnd) != FALSE;
 }
 

@@ -1,21 +1,10 @@
 #include "instances/VtxFileUtils.h"
 #include <algorithm>
 #include <cstring>
-#include "instances/InstanceTable.h"
 #include "system/VtxSysInfo.h"
 #include "toolkit/OSError.h"
 
 namespace vtx {
-
-EVtxWin32Error::EVtxWin32Error(DWORD lastError, const std::wstring& resourceText)
-    : EVtxWin32Error(lastError, SystemErrorText(lastError), resourceText) {}
-
-EVtxWin32Error::EVtxWin32Error(DWORD lastError, std::wstring lastErrorMsg, const std::wstring& resourceText)
-    : EVtxError(Win32ErrorMessage(lastErrorMsg, lastError, resourceText)), FLastError(lastError) {
-    while (!lastErrorMsg.empty() && (lastErrorMsg.back() <= L' ' || lastErrorMsg.back() == L'.'))
-        lastErrorMsg.pop_back();
-    FLastErrorMsg = std::move(lastErrorMsg);
-}
 
 std::uint64_t RoundToGranularity(std::uint64_t offset, std::uint32_t granularity,
                                  TVtxFileMappingRoundOffset direction) noexcept {
@@ -61,10 +50,7 @@ TVtxSwapFileMapping::TVtxSwapFileMapping(const std::wstring& name, DWORD protect
     FName = name;
     FHandle.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, secAttr, protect, static_cast<DWORD>(maximumSize >> 32),
                                        static_cast<DWORD>(maximumSize), name.empty() ? nullptr : name.c_str()));
-    if (!FHandle) {
-        DWORD error = ::GetLastError();
-        throw EVtxFileMappingError(error, L"Failed to create FileMapping");
-    }
+    ThrowWin32ErrorIf<EVtxFileMappingError>(!FHandle, L"Failed to create FileMapping");
     FExisted = ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
@@ -85,10 +71,7 @@ TVtxFileMappingView::TVtxFileMappingView(TVtxCustomFileMapping& fileMap, DWORD a
     FOffsetHigh = static_cast<DWORD>(offset >> 32);
     FOffsetLow = static_cast<DWORD>(offset);
     FView.reset(::MapViewOfFile(fileMap.Handle(), access, FOffsetHigh, FOffsetLow, size));
-    if (!FView) {
-        DWORD error = ::GetLastError();
-        throw EVtxFileMappingViewError(error, L"Failed to create FileMappingView");
-    }
+    ThrowWin32ErrorIf<EVtxFileMappingViewError>(!FView, L"Failed to create FileMappingView");
     FMemory = FView.get();
     FSize = size;
 }

@@ -12,20 +12,8 @@
 
 namespace vtx {
 
-// A failed platform call: the thread's last error, read first, with its text.
-class EVtxWin32Error : public EVtxError {
-public:
-    explicit EVtxWin32Error(const std::wstring& resourceText) : EVtxWin32Error(::GetLastError(), resourceText) {}
-    EVtxWin32Error(DWORD lastError, const std::wstring& resourceText);
-    DWORD LastError() const noexcept { return FLastError; }
-    const std::wstring& LastErrorMsg() const noexcept { return FLastErrorMsg; }
-
-private:
-    EVtxWin32Error(DWORD lastError, std::wstring lastErrorMsg, const std::wstring& resourceText);
-    DWORD FLastError;
-    std::wstring FLastErrorMsg;
-};
-
+// EVtxWin32Error itself is declared with the rest of the family in
+// toolkit/Errors.h; its kin of this unit differ in the type only.
 class EVtxEventError : public EVtxWin32Error {
 public:
     using EVtxWin32Error::EVtxWin32Error;

@@ -1,7 +1,7 @@
 #include "instances/VtxSynch.h"
 #include "instances/VtxFileUtils.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/Errors.h"
+#include "toolkit/OSError.h"
 
 namespace vtx {
 
@@ -45,10 +45,7 @@ TVtxWaitResult TVtxDispatcherObject::WaitFor(DWORD timeOut) const noexcept {
 TVtxEvent::TVtxEvent(SECURITY_ATTRIBUTES* secAttr, bool manual, bool signaled, const std::wstring& name) {
     FName = name;
     FHandle.reset(::CreateEventW(secAttr, manual, signaled, name.empty() ? nullptr : name.c_str()));
-    if (!FHandle) {
-        DWORD error = ::GetLastError();
-        throw EVtxEventError(error, L"Failed to create event");
-    }
+    ThrowWin32ErrorIf<EVtxEventError>(!FHandle, L"Failed to create event");
     FExisted = ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
@@ -65,9 +62,9 @@ TVtxOptex::TVtxOptex(const std::wstring& name, std::int32_t spinCount) : FName(n
         std::wstring blockName = L"Optex_MMF_" + name;
         FFileMapping.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                                 sizeof(TOptexSharedInfo), blockName.c_str()));
-        if (!FFileMapping) throw EAssertionFailed(SynchUnit, 1121);
+        ThrowAssertionIf(!FFileMapping, SynchUnit, 1121);
         FView.reset(::MapViewOfFile(FFileMapping.get(), FILE_MAP_WRITE, 0, 0, 0));
-        if (!FView) throw EAssertionFailed(SynchUnit, 1123);
+        ThrowAssertionIf(!FView, SynchUnit, 1123);
         FSharedInfo = static_cast<TOptexSharedInfo*>(FView.get());
     }
     SetSpinCount(spinCount);
@@ -146,7 +143,9 @@ void TVtxOptex::Leave() noexcept {
         return;
     }
     FSharedInfo->ThreadId = 0;
-    if (::InterlockedDecrement(AsAtomic(FSharedInfo->LockCount)) > 0) FEvent->SetEvent();
+    // Ignored: Leave has no way to fail; a lost wake-up is caught by the
+    // waiters' sliced waits.
+    if (::InterlockedDecrement(AsAtomic(FSharedInfo->LockCount)) > 0) static_cast<void>(FEvent->SetEvent());
 }
 
 } // namespace vtx

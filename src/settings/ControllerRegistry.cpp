@@ -1,16 +1,15 @@
 #include "settings/ControllerRegistry.h"
-#include "toolkit/Application.h"
 
 namespace vtx {
 
 TCRegistry::TCRegistry() { Open(); }
 
 TCRegistry::~TCRegistry() {
-    // Written at the end; an error goes to the error display.
+    // Written at the end; an error goes to the owner, which shows it.
     try {
         Save();
     } catch (const std::exception& e) {
-        Application().ShowException(e);
+        if (OnSaveError) OnSaveError(e);
     }
 }
 

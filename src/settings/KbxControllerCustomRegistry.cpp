@@ -1,7 +1,6 @@
 #include "settings/KbxControllerCustomRegistry.h"
 #include "settings/SettingsLogic.h"
 #include "toolkit/Application.h"
-#include "toolkit/Dialogs.h"
 #include "toolkit/Form.h"
 
 namespace vtx {
@@ -10,8 +9,8 @@ std::wstring TCCustomRegistry::RegistryKeyPath() { return vtx::RegistryKeyPath(A
 
 void TCCustomRegistry::Open() {
     MRegIniFile = std::make_unique<TRegIniFile>(HKEY_CURRENT_USER, RegistryKeyPath(), KEY_ALL_ACCESS);
-    // Without the key the settings are kept in memory only for this run.
-    if (!MRegIniFile->Opened()) ShowMessage(L"Error reading Windows Registry.");
+    // Without the key the settings are kept in memory only for this run;
+    // KeyOpened tells the owner, which shows kRegistryReadError.
     LoadFromRegistry();
 }
 

@@ -48,8 +48,11 @@ void TRegIniFile::WriteString(const std::wstring& section, const std::wstring& i
     if (::RegCreateKeyExW(FKey.get(), section.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                           sub.put(), nullptr) != ERROR_SUCCESS)
         throw EVtxError(L"Failed to create key " + section);
-    ::RegSetValueExW(sub.get(), ident.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    // Ignored: a value that cannot be written keeps the stored one, and the
+    // store reports only a section it cannot create (Part 4.1).
+    static_cast<void>(::RegSetValueExW(sub.get(), ident.c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(value.c_str()),
+                                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
 }
 
 void TRegIniFile::WriteInteger(const std::wstring& section, const std::wstring& ident, std::int32_t value) {

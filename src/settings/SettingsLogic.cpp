@@ -2,22 +2,7 @@
 
 namespace vtx {
 
-std::wstring TrimBlanks(const std::wstring& text) {
-    size_t first = 0, last = text.size();
-    while (first < last && text[first] <= L' ') ++first;
-    while (last > first && text[last - 1] <= L' ') --last;
-    return text.substr(first, last - first);
-}
-
-std::wstring RegistryKeyName(const std::wstring& title) {
-    std::wstring noSpaces;
-    for (wchar_t c : title)
-        if (c != L' ') noSpaces += c;
-    std::wstring result;
-    for (wchar_t c : TrimBlanks(noSpaces))
-        if (c != L'\'') result += c;
-    return result;
-}
+std::wstring RegistryKeyName(const std::wstring& title) { return TitleKeyName(title); }
 
 std::wstring RegistryKeyPath(const std::wstring& title) { return L"\\Software\\Quelmar\\" + RegistryKeyName(title); }
 
@@ -37,13 +22,9 @@ bool TryParseInt32(const std::wstring& text, std::int32_t& value) {
     if (i >= text.size()) return false;
     std::uint64_t magnitude = 0;
     for (; i < text.size(); ++i) {
-        wchar_t c = text[i];
-        unsigned digit;
-        if (c >= L'0' && c <= L'9') digit = static_cast<unsigned>(c - L'0');
-        else if (base == 16 && c >= L'a' && c <= L'f') digit = static_cast<unsigned>(c - L'a' + 10);
-        else if (base == 16 && c >= L'A' && c <= L'F') digit = static_cast<unsigned>(c - L'A' + 10);
-        else return false;
-        magnitude = magnitude * base + digit;
+        const int digit = HexDigitValue(text[i]);
+        if (digit < 0 || static_cast<unsigned>(digit) >= base) return false;
+        magnitude = magnitude * base + static_cast<unsigned>(digit);
         // Hexadecimal texts may use all 32 bits (FFFFFFFF is -1).
         if (magnitude > (base == 16 ? 0xFFFFFFFFull : 0x80000000ull)) return false;
     }

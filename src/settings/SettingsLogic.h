@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include "toolkit/Text.h"  // TrimBlanks, TitleKeyName
 
 namespace vtx {
 
@@ -14,8 +15,5 @@ std::wstring RegistryKeyPath(const std::wstring& title);
 // A text as a signed 32-bit number: optional sign, decimal or "$"/"0x" hex,
 // leading blanks allowed, nothing after the digits. False when it does not convert.
 bool TryParseInt32(const std::wstring& text, std::int32_t& value);
-
-// Trims characters up to and including U+0020 at both ends.
-std::wstring TrimBlanks(const std::wstring& text);
 
 } // namespace vtx

@@ -1,23 +1,13 @@
 #include "system/SessionInfo.h"
 #include "system/SystemLogic.h"
-#include "system/VtxSysInfo.h"
 #include "toolkit/OSError.h"
 
 namespace vtx {
 
-namespace {
-
-BOOL PlatformMemoryStatus(MEMORYSTATUSEX* status) {
-    // Bound on first use and kept.
-    static BOOL(WINAPI * globalMemoryStatusEx)(MEMORYSTATUSEX*) = nullptr;
-    ResolveApiFunction(globalMemoryStatusEx, L"kernel32.dll", "GlobalMemoryStatusEx");
-    return globalMemoryStatusEx(status);
-}
-
-} // namespace
-
 std::function<BOOL(MEMORYSTATUSEX*)>& MemoryStatusSeam() {
-    static std::function<BOOL(MEMORYSTATUSEX*)> seam = PlatformMemoryStatus;
+    static std::function<BOOL(MEMORYSTATUSEX*)> seam = [](MEMORYSTATUSEX* status) {
+        return ::GlobalMemoryStatusEx(status);
+    };
     return seam;
 }
 
@@ -45,7 +35,7 @@ std::wstring LocalComputerName() {
 std::uint8_t MemoryLoadPercent() {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof status;
-    if (!MemoryStatusSeam()(&status)) RaiseLastOSError();
+    ThrowIfWin32BoolFalse(MemoryStatusSeam()(&status));
     return static_cast<std::uint8_t>(status.dwMemoryLoad);
 }
 

@@ -2,7 +2,7 @@
 #include <string>
 #include "system/SystemLogic.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/Errors.h"
+#include "toolkit/OSError.h"
 #include "toolkit/Handle.h"
 
 namespace vtx {
@@ -22,8 +22,9 @@ bool WritePlatformStdOutLine(const std::wstring& line) {
     int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
                                       nullptr);
     std::string encoded(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), encoded.data(), bytes, nullptr,
-                          nullptr);
+    // Ignored: the buffer was sized by the same call just before.
+    static_cast<void>(::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), encoded.data(),
+                                            bytes, nullptr, nullptr));
     DWORD written = 0;
     return ::WriteFile(out, encoded.data(), static_cast<DWORD>(encoded.size()), &written, nullptr) &&
            written == encoded.size();
@@ -83,27 +84,25 @@ TSessionSeam& SessionSeam() {
     return seam;
 }
 
-void StartScreenSaver() { ::PostMessageW(::GetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 0); }
+void StartScreenSaver() {
+    // Ignored: the command is a request; there is nothing to report if the desktop does not take it.
+    static_cast<void>(::PostMessageW(::GetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 0));
+}
 
 void MinimizeAllWindows(HWND startWindow) {
     for (HWND wnd = startWindow; wnd; wnd = ::GetWindow(wnd, GW_HWNDNEXT)) {
-        if (::IsWindowVisible(wnd)) ::PostMessageW(wnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        // Ignored: a window that does not take the request stays as it is.
+        if (::IsWindowVisible(wnd)) static_cast<void>(::PostMessageW(wnd, WM_SYSCOMMAND, SC_MINIMIZE, 0));
     }
 }
 
-std::wstring LastErrorText() {
-    DWORD code = ::GetLastError();
-    wchar_t buffer[512] = {};
-    // Inserts stay as they are: there are no arguments to fill them with.
-    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                    buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
-    return std::wstring(buffer, length);
-}
+std::wstring LastErrorText() { return SystemErrorText(::GetLastError()); }
 
 void ExitWindowsSession(bool logoff, bool reboot, bool powerOff, bool force) {
     UINT flags = ExitWindowsFlags(logoff, reboot, powerOff, force);
     if (SystemFacts().PlatformId == VER_PLATFORM_WIN32_NT) EnableShutdownPrivilege();
-    SessionSeam().ExitWindowsEx(flags, 0);
+    // Ignored: a refused end of the session leaves it running; the spec reports nothing.
+    static_cast<void>(SessionSeam().ExitWindowsEx(flags, 0));
 }
 
 } // namespace vtx

@@ -1,4 +1,7 @@
-// System facts read once at start, and binding of platform entry points by name.
+// System services of Part 3.1, the one header callers include: the system's
+// facts (VtxSysInfo.cpp), binding of platform entry points by name
+// (DynamicCalls.cpp, which holds every run-time binding), processes
+// (Processes.cpp), modules (Modules.cpp) and windows (Windows.cpp).
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -46,9 +49,14 @@ bool ListRunningProcesses(TStringList& list, bool fullPath);
 bool ListLoadedModules(TStringList& list, std::uint32_t processId, bool handlesOnly);
 
 // ID of the first running process whose entry equals FileName, letter case
-// ignored; a name with a directory part is compared against full paths.
-// -1 when there is none.
+// ignored by FoldFileNameCase; a name with a directory part is compared
+// against full paths. -1 when there is none.
 std::int32_t ProcessIdFromFileName(const std::wstring& fileName);
+
+// The program's one case rule for file names: two names are the same file
+// name when their foldings are equal, and the folding is the key of any index
+// of names. Upper case by the locale's rule (CharUpperBuffW).
+std::wstring FoldFileNameCase(const std::wstring& fileName);
 
 // First top-level window of the process that passes IsMainAppWindow; 0 if none.
 HWND MainWindowFromProcessId(std::uint32_t processId);

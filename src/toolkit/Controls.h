@@ -149,7 +149,6 @@ class TWinControl : public TControl {
 public:
     ~TWinControl() override;
     const std::vector<TControl*>& Controls() const noexcept { return FControls; }
-    int ControlCount() const noexcept { return static_cast<int>(FControls.size()); }
     // Lays out the aligned children: top and bottom ones in insertion order
     // from the edges inwards, then the client one in what is left.
     void Realign();

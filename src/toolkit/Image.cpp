@@ -1,6 +1,5 @@
 #include "toolkit/Image.h"
 #include <cstring>
-#include "toolkit/Application.h"
 
 namespace vtx {
 

@@ -1,5 +1,4 @@
 #include "toolkit/Label.h"
-#include "toolkit/Application.h"
 
 namespace vtx {
 

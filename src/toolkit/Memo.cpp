@@ -35,11 +35,6 @@ void TMemo::LinesChanged() {
     SetText(text);
 }
 
-int TMemo::WindowLineCount() const noexcept {
-    if (!FHandle || FLines.empty()) return 0;
-    return static_cast<int>(::SendMessageW(FHandle, EM_GETLINECOUNT, 0, 0));
-}
-
 void TMemo::SetFontSpec(const TFontSpec& font) {
     FFont = font;
     FHFont.reset(FFont.Create(Dpi()));

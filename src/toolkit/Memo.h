@@ -16,7 +16,6 @@ public:
     void Add(const std::wstring& line);
     void SetLines(const std::vector<std::wstring>& lines);
     // Lines as the edit control counts them.
-    int WindowLineCount() const noexcept;
 
     void SetFontSpec(const TFontSpec& font);
     const TFontSpec& FontSpec() const noexcept { return FFont; }

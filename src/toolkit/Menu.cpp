@@ -1,6 +1,5 @@
 #include "toolkit/Menu.h"
 #include <map>
-#include "toolkit/Application.h"
 #include "toolkit/Form.h"
 
 namespace vtx {

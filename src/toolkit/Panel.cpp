@@ -1,6 +1,5 @@
 #include "toolkit/Panel.h"
 #include <algorithm>
-#include "toolkit/Application.h"
 #include "toolkit/Handle.h"
 
 namespace vtx {

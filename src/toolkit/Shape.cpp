@@ -1,5 +1,4 @@
 #include "toolkit/Shape.h"
-#include "toolkit/Application.h"
 #include "toolkit/Handle.h"
 
 namespace vtx {

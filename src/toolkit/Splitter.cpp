@@ -1,6 +1,5 @@
 #include "toolkit/Splitter.h"
 #include <algorithm>
-#include "toolkit/Application.h"
 
 namespace vtx {
 

@@ -4,31 +4,7 @@
 
 namespace vtx {
 
-std::wstring AsciiLowerCase(std::wstring text) {
-    for (wchar_t& c : text)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    return text;
-}
-
-std::wstring AsciiUpperCase(std::wstring text) {
-    for (wchar_t& c : text)
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    return text;
-}
-
-std::wstring UrlAppNameFromTitle(const std::wstring& title) {
-    std::wstring name;
-    for (wchar_t c : title)
-        if (c != L' ') name += c;
-    // Blanks are control characters as well as spaces.
-    size_t first = 0;
-    while (first < name.size() && name[first] <= L' ') ++first;
-    size_t last = name.size();
-    while (last > first && name[last - 1] <= L' ') --last;
-    name = name.substr(first, last - first);
-    name.erase(std::remove(name.begin(), name.end(), L'\''), name.end());
-    return AsciiLowerCase(name);
-}
+std::wstring UrlAppNameFromTitle(const std::wstring& title) { return AsciiLowerCase(TitleKeyName(title)); }
 
 int TitleFontSize(const std::wstring& title) noexcept { return title.size() <= 10 ? 18 : 14; }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "toolkit/Text.h"
 
 namespace vtx {
 
@@ -15,8 +16,7 @@ inline constexpr wchar_t kMakerSoftwareUrl[] = L"https://www.quelmar.example/sof
 inline constexpr wchar_t kMakerMailbox[] = L"support";
 inline constexpr wchar_t kMakerMailDomain[] = L"quelmar.example";
 
-std::wstring AsciiLowerCase(std::wstring text);
-std::wstring AsciiUpperCase(std::wstring text);
+// AsciiLowerCase and AsciiUpperCase come from toolkit/Text.h.
 
 // The title as used in web addresses: no spaces, trimmed, no apostrophes,
 // lower case ("Bob's Tool Box" gives "bobstoolbox").

@@ -2,6 +2,7 @@
 #include <vector>
 #include "fileinfo/VtxFileUtils.h"
 #include "toolkit/Application.h"
+#include "toolkit/ModulePath.h"
 #include "toolkit/Handle.h"
 #include "views/AboutLogic.h"
 #include "views/KbxHyperlink.h"
@@ -31,17 +32,7 @@ std::unique_ptr<TLabel> MakeLabel(TWinControl* parent, const wchar_t* name, int 
     return label;
 }
 
-std::wstring ProgramFileName() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
+std::wstring ProgramFileName() { return ModuleFileName(); }
 } // namespace
 
 TfrmAbout::TfrmAbout()

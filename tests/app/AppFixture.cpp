@@ -48,8 +48,7 @@ void AppFixture::SetUp() {
     DeleteTestKey(Title);
     vtx::Application().Initialize();
     vtx::Application().SetTitle(Title);
-    FSavedSeam = vtx::MessageBoxSeam();
-    vtx::MessageBoxSeam() = [this](const vtx::TMessageBoxRequest& request) {
+    FBoxSeam.emplace(vtx::MessageBoxSeam(), [this](const vtx::TMessageBoxRequest& request) {
         Boxes.push_back(request);
         if (!Answers.empty()) {
             int answer = Answers.front();
@@ -58,12 +57,12 @@ void AppFixture::SetUp() {
         }
         return request.Buttons == vtx::TMsgDlgButtons::mbYesNo ? static_cast<int>(vtx::mrYes)
                                                               : static_cast<int>(vtx::mrOk);
-    };
+    });
 }
 
 void AppFixture::TearDown() {
     Stop();
-    vtx::MessageBoxSeam() = FSavedSeam;
+    FBoxSeam.reset();
     DeleteTestKey(Title);
 }
 

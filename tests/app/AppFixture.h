@@ -1,6 +1,8 @@
 // A running main controller for the tests, under a settings key of its own,
 // with message boxes answered through the toolkit's seam.
 #pragma once
+#include <optional>
+#include "toolkit/ScopedOverride.h"
 #include <gtest/gtest.h>
 #include <deque>
 #include <memory>
@@ -39,7 +41,7 @@ protected:
     std::deque<int> Answers;  // answers in order; mrOk/mrYes when empty
 
 private:
-    vtx::TMessageBoxSeam FSavedSeam;
+    std::optional<vtx::TScopedOverride<vtx::TMessageBoxSeam>> FBoxSeam;
 };
 
 } // namespace vtest

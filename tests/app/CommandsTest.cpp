@@ -2,8 +2,8 @@
 #include "app/ListLogic.h"
 #include "helpers/TestSupport.h"
 #include "system/SystemActions.h"
-#include "toolkit/Application.h"
 #include "toolkit/Errors.h"
+#include "toolkit/ScopedOverride.h"
 
 using namespace vtest;
 using vtx::mrCancel;
@@ -123,11 +123,10 @@ TEST_F(AppFixture, SwitchToProcessBringsAChildWindowForward) {
 
 TEST_F(AppFixture, EndingTheSessionAsksFirstPassesOneFlagAndClosesTheWindow) {
     std::vector<UINT> flags;
-    auto savedExit = vtx::SessionSeam().ExitWindowsEx;
-    vtx::SessionSeam().ExitWindowsEx = [&flags](UINT f, DWORD) {
+    vtx::TScopedOverride exitSeam(vtx::SessionSeam().ExitWindowsEx, [&flags](UINT f, DWORD) {
         flags.push_back(f);
         return TRUE;
-    };
+    });
     struct Case { const wchar_t* text; UINT flags; };
     const Case cases[] = {{L"All unsaved data will be lost.\r\nContinue to logout?", 0x0},
                           {L"All unsaved data will be lost.\r\nContinue to reboot?", 0x2},
@@ -164,7 +163,6 @@ TEST_F(AppFixture, EndingTheSessionAsksFirstPassesOneFlagAndClosesTheWindow) {
     ASSERT_EQ(Boxes.size(), 2u);
     EXPECT_EQ(Boxes[1].Text, L"Session refused.");
     EXPECT_TRUE(::IsWindowVisible(Form().Handle()));
-    vtx::SessionSeam().ExitWindowsEx = savedExit;
 }
 
 TEST_F(AppFixture, MinimiseAllReachesTheMainWindow) {

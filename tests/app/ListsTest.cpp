@@ -3,6 +3,8 @@
 #include "fileinfo/KbxFileInfoClasses.h"
 #include "helpers/TestSupport.h"
 #include "system/SessionInfo.h"
+#include <optional>
+#include "toolkit/ScopedOverride.h"
 
 using namespace vtest;
 
@@ -211,24 +213,23 @@ TEST_F(AppFixture, TheTimerCountsDownAndAResizeRefreshesOnceAtTheNextTick) {
 
 TEST_F(AppFixture, AMemoryQueryThatKeepsFailingIsReportedOnce) {
     auto& main = Start();
-    auto saved = vtx::MemoryStatusSeam();
-    vtx::MemoryStatusSeam() = [](MEMORYSTATUSEX*) {
+    std::optional<vtx::TScopedOverride<std::function<BOOL(MEMORYSTATUSEX*)>>> failing;
+    failing.emplace(vtx::MemoryStatusSeam(), [](MEMORYSTATUSEX*) {
         ::SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
-    };
+    });
     int before = main.RefreshListTimer;
     for (int i = 0; i < 3; ++i) main.UpdateTimer->Tick();
     EXPECT_EQ(main.RefreshListTimer, before);  // the failing ticks stop before the countdown
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].Text.rfind(L"System Error.  Code: 5.\r\n", 0), 0u);
-    vtx::MemoryStatusSeam() = saved;
+    failing.reset();
     main.UpdateTimer->Tick();
-    vtx::MemoryStatusSeam() = [](MEMORYSTATUSEX*) {
+    failing.emplace(vtx::MemoryStatusSeam(), [](MEMORYSTATUSEX*) {
         ::SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
-    };
+    });
     main.UpdateTimer->Tick();
     main.UpdateTimer->Tick();
     EXPECT_EQ(Boxes.size(), 2u);
-    vtx::MemoryStatusSeam() = saved;
 }

@@ -1,5 +1,4 @@
 #include "app/AppFixture.h"
-#include "toolkit/Application.h"
 
 using namespace vtest;
 

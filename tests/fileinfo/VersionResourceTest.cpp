@@ -261,10 +261,10 @@ TEST(VersionWalk, Reads16BitFormWithAnsiText) {
 }
 
 TEST(FileInfoText, TrimsAndFindsExtensions) {
-    EXPECT_EQ(TrimControl(L"  Spaced Product  "), L"Spaced Product");
-    EXPECT_EQ(TrimControl(L"\t\r\n x \x01"), L"x");
-    EXPECT_EQ(TrimControl(L" \x1f "), L"");
-    EXPECT_EQ(TrimControl(L"\xA0nbsp\xA0"), L"\xA0nbsp\xA0");
+    EXPECT_EQ(TrimBlanks(L"  Spaced Product  "), L"Spaced Product");
+    EXPECT_EQ(TrimBlanks(L"\t\r\n x \x01"), L"x");
+    EXPECT_EQ(TrimBlanks(L" \x1f "), L"");
+    EXPECT_EQ(TrimBlanks(L"\xA0nbsp\xA0"), L"\xA0nbsp\xA0");
     const struct {
         const wchar_t* Name;
         const wchar_t* Extension;

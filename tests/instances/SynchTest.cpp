@@ -6,6 +6,7 @@
 #include "instances/VtxFileUtils.h"
 #include "instances/VtxSynch.h"
 #include "system/VtxSysInfo.h"
+#include "toolkit/ScopedOverride.h"
 
 using namespace vtx;
 using itest::UniqueName;
@@ -15,15 +16,15 @@ namespace {
 // Runs a test body with other system facts and puts the real ones back.
 class FactsOverride {
 public:
-    explicit FactsOverride(std::uint32_t processors) : FSaved(SystemFacts()) {
-        TSystemFacts facts = FSaved;
-        facts.ProcessorCount = processors;
-        SetSystemFacts(facts);
-    }
-    ~FactsOverride() { SetSystemFacts(FSaved); }
+    explicit FactsOverride(std::uint32_t processors) : FFacts(SystemFacts(), SetSystemFacts, WithProcessors(processors)) {}
 
 private:
-    TSystemFacts FSaved;
+    static TSystemFacts WithProcessors(std::uint32_t processors) {
+        TSystemFacts facts = SystemFacts();
+        facts.ProcessorCount = processors;
+        return facts;
+    }
+    TScopedOverride<TSystemFacts> FFacts;
 };
 
 std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }

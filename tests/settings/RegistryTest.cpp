@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "app/KbxControllerCustomMain.h"
 #include "settings/ControllerRegistry.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
+#include <optional>
+#include "toolkit/ScopedOverride.h"
 
 namespace {
 
@@ -13,14 +16,13 @@ protected:
         Key = L"Software\\Quelmar\\" + Title;
         ::RegDeleteTreeW(HKEY_CURRENT_USER, Key.c_str());
         vtx::Application().SetTitle(Title);
-        Saved = vtx::MessageBoxSeam();
-        vtx::MessageBoxSeam() = [this](const vtx::TMessageBoxRequest& r) {
+        Seam.emplace(vtx::MessageBoxSeam(), [this](const vtx::TMessageBoxRequest& r) {
             Boxes.push_back(r);
             return 1;
-        };
+        });
     }
     void TearDown() override {
-        vtx::MessageBoxSeam() = Saved;
+        Seam.reset();
         ::RegDeleteTreeW(HKEY_CURRENT_USER, Key.c_str());
     }
     void Put(const wchar_t* name, const wchar_t* text) {
@@ -28,7 +30,7 @@ protected:
                           static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
     }
     std::wstring Title, Key;
-    vtx::TMessageBoxSeam Saved;
+    std::optional<vtx::TScopedOverride<vtx::TMessageBoxSeam>> Seam;
     std::vector<vtx::TMessageBoxRequest> Boxes;
 };
 
@@ -95,10 +97,19 @@ TEST_F(RegistryTest, AKeyThatCannotBeOpenedIsReportedOnceAndNothingIsWrittenElse
     vtx::Application().SetTitle(longTitle);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Items");
     {
+        // The store reports and shows nothing itself.
         vtx::TCRegistry settings;
+        EXPECT_FALSE(settings.KeyOpened());
         EXPECT_TRUE(settings.ProcessItems[0].Visible);
         settings.ProcessItems[0].Width = 33;
     }
+    EXPECT_TRUE(Boxes.empty());
+    // Its owner, the controller, shows the report once.
+    vtx::Application().Initialize();
+    {
+        vtx::TCCustomMain controller;
+    }
+    vtx::Application().DestroyForms();
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].Text, L"Error reading Windows Registry.");
     EXPECT_EQ(Boxes[0].Caption, longTitle);

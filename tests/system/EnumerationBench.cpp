@@ -7,6 +7,7 @@
 #include "helpers/Bench.h"
 #include "helpers/TestSupport.h"
 #include "system/VtxSysInfo.h"
+#include "toolkit/ScopedOverride.h"
 
 namespace {
 
@@ -26,12 +27,14 @@ int main() {
     double lookup = MedianMs(runs, [] { vtx::ProcessIdFromFileName(vtest::HelperPath()); });
     double modules = MedianMs(runs, [&] { vtx::TStringList l; vtx::ListLoadedModules(l, children[0].Id(), false); });
     // The module snapshot of the Windows 95 family method, for comparison.
-    vtx::TSystemFacts real = vtx::SystemFacts(), win95 = real;
+    vtx::TSystemFacts win95 = vtx::SystemFacts();
     win95.PlatformId = 1;
-    vtx::SetSystemFacts(win95);
-    double snapshotModules =
-        MedianMs(runs, [&] { vtx::TStringList l; vtx::ListLoadedModules(l, children[0].Id(), false); });
-    vtx::SetSystemFacts(real);
+    double snapshotModules = 0;
+    {
+        vtx::TScopedOverride facts(vtx::SystemFacts(), vtx::SetSystemFacts, win95);
+        snapshotModules =
+            MedianMs(runs, [&] { vtx::TStringList l; vtx::ListLoadedModules(l, children[0].Id(), false); });
+    }
     double limited = MedianMs(runs, [&] {
         for (const auto& e : probe) vtx::LimitedProcessImageName(static_cast<std::uint32_t>(e.Value), true);
     });

@@ -9,6 +9,7 @@
 #include "system/VtxSysInfo.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Handle.h"
+#include "toolkit/ScopedOverride.h"
 
 namespace vtx {
 namespace {
@@ -23,18 +24,18 @@ bool EndsWithText(const std::wstring& text, const std::wstring& tail) {
 class InjectedFacts {
 public:
     InjectedFacts(std::uint32_t platform, std::uint32_t major, std::uint32_t minor, bool separateViews = true)
-        : FSaved(SystemFacts()) {
-        TSystemFacts facts = FSaved;
+        : FFacts(SystemFacts(), SetSystemFacts, Facts(platform, major, minor, separateViews)) {}
+
+private:
+    static TSystemFacts Facts(std::uint32_t platform, std::uint32_t major, std::uint32_t minor, bool separateViews) {
+        TSystemFacts facts = SystemFacts();
         facts.PlatformId = platform;
         facts.MajorVersion = major;
         facts.MinorVersion = minor;
         facts.SeparateModuleViews = separateViews;
-        SetSystemFacts(facts);
+        return facts;
     }
-    ~InjectedFacts() { SetSystemFacts(FSaved); }
-
-private:
-    TSystemFacts FSaved;
+    TScopedOverride<TSystemFacts> FFacts;
 };
 
 // Process IDs are multiples of four: no process ever has this one. (An ended

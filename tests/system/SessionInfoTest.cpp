@@ -2,6 +2,8 @@
 #include <windows.h>
 #include "system/SessionInfo.h"
 #include "toolkit/OSError.h"
+#include <optional>
+#include "toolkit/ScopedOverride.h"
 
 namespace vtx {
 namespace {
@@ -9,18 +11,19 @@ namespace {
 // Puts the platform calls back after each test.
 class SessionInfo : public ::testing::Test {
 protected:
+    // Each test may set the seams freely: these put them back.
     void SetUp() override {
-        FMemory = MemoryStatusSeam();
-        FTicks = TickCountSeam();
+        FMemory.emplace(MemoryStatusSeam(), MemoryStatusSeam());
+        FTicks.emplace(TickCountSeam(), TickCountSeam());
     }
     void TearDown() override {
-        MemoryStatusSeam() = FMemory;
-        TickCountSeam() = FTicks;
+        FMemory.reset();
+        FTicks.reset();
     }
 
 private:
-    std::function<BOOL(MEMORYSTATUSEX*)> FMemory;
-    std::function<std::uint32_t()> FTicks;
+    std::optional<TScopedOverride<std::function<BOOL(MEMORYSTATUSEX*)>>> FMemory;
+    std::optional<TScopedOverride<std::function<std::uint32_t()>>> FTicks;
 };
 
 TEST_F(SessionInfo, NamesOfUserAndComputerAreCutAtTheirZero) {

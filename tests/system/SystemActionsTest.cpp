@@ -9,6 +9,8 @@
 #include "system/VtxSysInfo.h"
 #include "toolkit/Handle.h"
 #include "toolkit/OSError.h"
+#include <optional>
+#include "toolkit/ScopedOverride.h"
 
 namespace vtx {
 namespace {
@@ -33,7 +35,7 @@ struct TRecord {
 class SessionEnding : public ::testing::Test {
 protected:
     void SetUp() override {
-        FSaved = SessionSeam();
+        FSeam.emplace(SessionSeam(), SessionSeam());
         TSessionSeam& seam = SessionSeam();
         seam.ExitWindowsEx = [this](UINT flags, DWORD reason) {
             R.ExitFlags.push_back(flags);
@@ -86,14 +88,14 @@ protected:
             return true;
         };
     }
-    void TearDown() override { SessionSeam() = FSaved; }
+    void TearDown() override { FSeam.reset(); }
 
     TRecord R;
     int FailAt = 0;
     bool Writable = true;
 
 private:
-    TSessionSeam FSaved;
+    std::optional<TScopedOverride<TSessionSeam>> FSeam;
 };
 
 TEST_F(SessionEnding, PassesTheTableFlagsAfterEnablingTheShutdownPrivilege) {
@@ -122,12 +124,13 @@ TEST_F(SessionEnding, PassesTheTableFlagsAfterEnablingTheShutdownPrivilege) {
 }
 
 TEST_F(SessionEnding, OutsideTheNtFamilyNoTokenIsOpened) {
-    TSystemFacts saved = SystemFacts(), win95 = saved;
+    TSystemFacts win95 = SystemFacts();
     win95.PlatformId = 1;
     win95.MajorVersion = 4;
-    SetSystemFacts(win95);
-    ExitWindowsSession(false, true, false, true);
-    SetSystemFacts(saved);
+    {
+        TScopedOverride facts(SystemFacts(), SetSystemFacts, win95);
+        ExitWindowsSession(false, true, false, true);
+    }
     EXPECT_EQ(R.ExitFlags, std::vector<UINT>{0x6});
     EXPECT_EQ(R.TokenOpens, 0);
     EXPECT_EQ(R.Adjusts, 0);

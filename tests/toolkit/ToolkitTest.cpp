@@ -5,6 +5,8 @@
 #include "toolkit/Form.h"
 #include "toolkit/ListView.h"
 #include "toolkit/Splitter.h"
+#include <optional>
+#include "toolkit/ScopedOverride.h"
 
 namespace {
 
@@ -13,14 +15,13 @@ protected:
     void SetUp() override {
         vtx::Application().Initialize();
         vtx::Application().SetTitle(L"Toolkit Test");
-        Saved = vtx::MessageBoxSeam();
-        vtx::MessageBoxSeam() = [this](const vtx::TMessageBoxRequest& r) {
+        Seam.emplace(vtx::MessageBoxSeam(), [this](const vtx::TMessageBoxRequest& r) {
             Boxes.push_back(r);
             return 1;
-        };
+        });
     }
-    void TearDown() override { vtx::MessageBoxSeam() = Saved; }
-    vtx::TMessageBoxSeam Saved;
+    void TearDown() override { Seam.reset(); }
+    std::optional<vtx::TScopedOverride<vtx::TMessageBoxSeam>> Seam;
     std::vector<vtx::TMessageBoxRequest> Boxes;
 };
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <fstream>
 #include <iterator>
-#include "../../res/resource.h"
+#include "res/resource.h"
 #include "toolkit/Handle.h"
 #include "views/JpegImage.h"
 #include "views/KbxViewEasterEggs.h"

@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
-#include "../../res/resource.h"
+#include "res/resource.h"
 #include "helpers/Bench.h"
-#include "toolkit/Application.h"
 #include "views/JpegImage.h"
 #include "views/KbxViewAbout.h"
 #include "views/ViewsTestSupport.h"

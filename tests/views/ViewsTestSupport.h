@@ -9,6 +9,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
 #include "views/KbxHyperlink.h"
+#include "toolkit/ScopedOverride.h"
 
 namespace vtest {
 
@@ -21,11 +22,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000);
 // Records every target handed to ShellOpen while it lives.
 class ShellRecorder {
 public:
-    ShellRecorder() {
-        vtx::ShellOpenSeam() = [this](const std::wstring& target) { Targets.push_back(target); };
-    }
-    ~ShellRecorder() { vtx::ShellOpenSeam() = nullptr; }
     std::vector<std::wstring> Targets;
+
+private:
+    vtx::TScopedOverride<std::function<void(const std::wstring&)>> FSeam{vtx::ShellOpenSeam(),
+                                                    [this](const std::wstring& target) { Targets.push_back(target); }};
 };
 
 // Sends a mouse move at client point (x, y) of a window, as the system does.

@@ -1,0 +1,40 @@
+// Every platform entry point the program binds at run time, in one table (as
+// SumatraPDF's WinDynCalls.h does). Everything else is called directly: the
+// target, Windows 10, has it. What stays here, and why:
+// - Tool Help of kernel32.dll (Part 3.1: bound by name, older systems' method);
+// - the process-status set of "PSAPI.dll", loaded at first use and freed at
+//   program end (EnumProcessModulesEx too);
+// - RtlGetVersion of ntdll.dll, which no user-mode header declares.
+#pragma once
+#include <windows.h>
+#include <tlhelp32.h>
+#include <psapi.h>
+
+namespace vtx::dyn {
+
+// ---- Tool Help (kernel32.dll) ----
+// Every call answers failure (FALSE, or an empty handle) when its entry point is missing.
+bool ToolHelpBound();
+// Raises the binding errors of ResolveApiFunction when the entry point is missing.
+HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
+BOOL Process32FirstW(HANDLE snapshot, PROCESSENTRY32W* entry);
+BOOL Process32NextW(HANDLE snapshot, PROCESSENTRY32W* entry);
+BOOL Module32FirstW(HANDLE snapshot, MODULEENTRY32W* entry);
+BOOL Module32NextW(HANDLE snapshot, MODULEENTRY32W* entry);
+
+// ---- Process status (PSAPI.dll) ----
+bool ProcessStatusLoaded();
+BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* returned);
+bool HasEnumProcessModulesEx();
+BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed);
+BOOL EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed, DWORD filter);
+// The name readers answer 0 when their entry point is missing.
+DWORD GetModuleBaseNameW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size);
+DWORD GetModuleFileNameExW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size);
+BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD size);
+
+// ---- ntdll.dll ----
+// Answers a failure status (not 0) when the entry point is missing.
+LONG RtlGetVersion(OSVERSIONINFOW* info);
+
+} // namespace vtx::dyn
