@@ -16,15 +16,9 @@ namespace vtx {
 
 namespace {
 
-// Letter case folded by the user's locale, as the name comparison does.
-std::wstring FoldCase(const std::wstring& text) {
-    std::wstring folded = text;
-    if (!folded.empty()) ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-    return folded;
-}
-
 TProcessIdIndex IndexOf(const TStringList& processes) {
-    TProcessIdIndex index(FoldCase);
+    // The same case rule as the enumeration's name matching.
+    TProcessIdIndex index(FoldFileNameCase);
     for (const auto& entry : processes) index.Add(entry.Text, static_cast<std::uint32_t>(entry.Value));
     return index;
 }

@@ -24,7 +24,7 @@ public:
     void Save();
 
     // The store shows nothing itself: it reports, and its owner (the
-    // controller, Part 1.1) shows the report.
+    // controller) shows the report.
     // False when the key could not be opened; then this text is to be shown
     // in a plain message box. The settings are kept in memory only.
     bool KeyOpened() const noexcept { return MRegIniFile && MRegIniFile->Opened(); }

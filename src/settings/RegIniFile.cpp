@@ -49,7 +49,7 @@ void TRegIniFile::WriteString(const std::wstring& section, const std::wstring& i
                           sub.put(), nullptr) != ERROR_SUCCESS)
         throw EVtxError(L"Failed to create key " + section);
     // Ignored: a value that cannot be written keeps the stored one, and the
-    // store reports only a section it cannot create (Part 4.1).
+    // store reports only a section it cannot create.
     static_cast<void>(::RegSetValueExW(sub.get(), ident.c_str(), 0, REG_SZ,
                                        reinterpret_cast<const BYTE*>(value.c_str()),
                                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));

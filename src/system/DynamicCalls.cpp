@@ -82,7 +82,7 @@ TProcessStatus& ProcessStatus() noexcept {
 
 } // namespace
 
-// ---- ResolveApiFunction and the named bindings of Part 3.1 ----
+// ---- ResolveApiFunction and the named bindings ----
 
 void ResolveApiFunctionRaw(FARPROC& slot, const wchar_t* module, const char* name) {
     if (slot) return;

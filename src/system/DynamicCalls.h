@@ -1,7 +1,6 @@
-// Every platform entry point the program binds at run time, in one table (as
-// SumatraPDF's WinDynCalls.h does). Everything else is called directly: the
-// target, Windows 10, has it. What stays here, and why:
-// - Tool Help of kernel32.dll (Part 3.1: bound by name, older systems' method);
+// Every platform entry point the program binds at run time, in one table.
+// Everything else is called directly: the target, Windows 10, has it. What stays here, and why:
+// - Tool Help of kernel32.dll (bound by name: the older systems' method);
 // - the process-status set of "PSAPI.dll", loaded at first use and freed at
 //   program end (EnumProcessModulesEx too);
 // - RtlGetVersion of ntdll.dll, which no user-mode header declares.

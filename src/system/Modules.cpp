@@ -1,4 +1,4 @@
-// Part 3.1, modules: the module table of one process.
+// Modules: the module table of one process.
 #include <algorithm>
 #include <vector>
 #include "system/DynamicCalls.h"

@@ -1,4 +1,4 @@
-// Part 3.1, processes: listing the running processes and finding one by file name.
+// Processes: listing the running processes and finding one by file name.
 #include <string>
 #include <vector>
 #include "res/resource.h"

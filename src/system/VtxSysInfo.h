@@ -1,4 +1,4 @@
-// System services of Part 3.1, the one header callers include: the system's
+// System services, the one header callers include: the system's
 // facts (VtxSysInfo.cpp), binding of platform entry points by name
 // (DynamicCalls.cpp, which holds every run-time binding), processes
 // (Processes.cpp), modules (Modules.cpp) and windows (Windows.cpp).

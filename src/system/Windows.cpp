@@ -1,4 +1,4 @@
-// Part 3.1, windows: the main window of a process.
+// Windows: the main window of a process.
 #include <exception>
 #include "system/VtxSysInfo.h"
 
