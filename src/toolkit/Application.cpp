@@ -15,10 +15,8 @@ TApplication& Application() {
 
 TApplication::TApplication() : FInstance(::GetModuleHandleW(nullptr)) {}
 
-TApplication::~TApplication() {
-    DestroyForms();
-    if (FHandle) ::DestroyWindow(FHandle);
-}
+// The forms go last first; the hidden window (a member) after them.
+TApplication::~TApplication() { DestroyForms(); }
 
 TForm* TApplication::AdoptForm(std::unique_ptr<TForm> form) {
     FForms.push_back(std::move(form));
@@ -40,13 +38,13 @@ void TApplication::Initialize() {
     wc.hIcon = ::LoadIconW(FInstance, MAKEINTRESOURCEW(1));
     ::RegisterClassW(&wc);
     // Hidden for the whole run; another instance finds and activates it.
-    FHandle = ::CreateWindowExW(0, wc.lpszClassName, FTitle.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0,
-                                nullptr, nullptr, FInstance, nullptr);
+    FHandle.reset(::CreateWindowExW(0, wc.lpszClassName, FTitle.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0,
+                                    0, 0, nullptr, nullptr, FInstance, nullptr));
 }
 
 void TApplication::SetTitle(const std::wstring& title) {
     FTitle = title;
-    if (FHandle) ::SetWindowTextW(FHandle, title.c_str());
+    if (FHandle) ::SetWindowTextW(FHandle.get(), title.c_str());
 }
 
 void TApplication::RegisterForm(TForm* form) noexcept {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "toolkit/Handle.h"
 
 namespace vtx {
 
@@ -20,7 +21,7 @@ public:
 
     // Registers the window classes and creates the hidden application window.
     void Initialize();
-    HWND Handle() const noexcept { return FHandle; }
+    HWND Handle() const noexcept { return FHandle.get(); }
     HINSTANCE Instance() const noexcept { return FInstance; }
 
     const std::wstring& Title() const noexcept { return FTitle; }
@@ -54,7 +55,8 @@ private:
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
     HINSTANCE FInstance = nullptr;
-    HWND FHandle = nullptr;
+    // Declared before the forms, so it outlives them: they are its owned windows.
+    unique_hwnd FHandle;
     std::wstring FTitle;
     TForm* FMainForm = nullptr;
     std::vector<std::unique_ptr<TForm>> FForms;

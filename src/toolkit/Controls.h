@@ -48,12 +48,23 @@ private:
     select_object FFont;
 };
 
-// A control backed by one window. The window is destroyed with the object.
+// The owner of a control's window: destroys it with the control. It reads as
+// the window's HWND, so code of a control uses it as one. When the system
+// destroys the window first (its parent went, or someone called DestroyWindow)
+// the control lets go of it on WM_NCDESTROY and holds nothing from then on.
+class TWindowHandle : public unique_hwnd {
+public:
+    using unique_hwnd::unique_hwnd;
+    operator HWND() const noexcept { return get(); }
+};
+
+// A control backed by one window. The window is destroyed with the object,
+// unless it was destroyed before: then Handle() is nullptr.
 class TControl : public TComponent {
 public:
     ~TControl() override;
 
-    HWND Handle() const noexcept { return FHandle; }
+    HWND Handle() const noexcept { return FHandle.get(); }
     TWinControl* Parent() const noexcept { return FParent; }
     // The control object of a window made by this toolkit, or nullptr.
     static TControl* FromHandle(HWND wnd) noexcept;
@@ -106,8 +117,13 @@ protected:
     // Creates the window as a child of parent (or a hidden holder when none).
     void CreateHandle(TWinControl* parent, DWORD exStyle, const wchar_t* className, DWORD style,
                       const std::wstring& text);
-    // Wraps an existing window (used by forms, which create their own).
+    // Wraps an existing window (used by forms, which create their own); the
+    // control owns it from now on.
     void AttachHandle(HWND wnd) noexcept;
+    // Destroys the window now (its child windows with it: their controls are
+    // left with a null handle). Messages of this window no longer reach the
+    // control while it goes.
+    void DestroyHandle() noexcept;
     // Registers a window class of this toolkit once; its windows hand every
     // message to HandleMessage, and no exception leaves the procedure.
     static void RegisterToolkitClass(const wchar_t* className, LPCWSTR cursor = IDC_ARROW,
@@ -125,12 +141,13 @@ protected:
     // Per-control handling of its own window's messages (common controls are
     // subclassed). Return true when handled.
     virtual bool WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
+    // Replaces the window procedure (not SetWindowSubclass: see Controls.cpp).
     void Subclass() noexcept;
     // The window procedure the control had before it was subclassed.
     LRESULT CallOriginal(UINT msg, WPARAM wp, LPARAM lp) noexcept;
     void Resized() noexcept;
 
-    HWND FHandle = nullptr;
+    TWindowHandle FHandle;
     TWinControl* FParent = nullptr;
     TAlign FAlign = TAlign::alNone;
     // Kept by forms: the window's own dpi does not change when a test (or an
@@ -139,6 +156,9 @@ protected:
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    void Unsubclass() noexcept;
+    // WM_NCDESTROY: the window is going without the control's doing.
+    void HandleDestroyed() noexcept;
     bool FSubclassed = false;
     WNDPROC FOriginalProc = nullptr;
     friend class TWinControl;

@@ -1,6 +1,7 @@
 #include "toolkit/Dialogs.h"
 #include <windows.h>
 #include "toolkit/Application.h"
+#include "toolkit/Handle.h"
 
 namespace vtx {
 
@@ -34,10 +35,8 @@ TMessageBoxSeam& MessageBoxSeam() {
 }
 
 static int ShowBox(const TMessageBoxRequest& request) {
-    struct Counter {
-        Counter() noexcept { ++gOpenBoxes; }
-        ~Counter() { --gOpenBoxes; }
-    } counter;
+    ++gOpenBoxes;
+    scope_exit counter([] { --gOpenBoxes; });
     return MessageBoxSeam()(request);
 }
 

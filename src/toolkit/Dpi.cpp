@@ -1,30 +1,18 @@
 #include "toolkit/Dpi.h"
+#include "toolkit/Handle.h"
 
 namespace vtx {
 
-namespace {
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-GetDpiForWindowFn DpiForWindowEntry() noexcept {
-    // Bound by name: systems before Windows 10 lack it.
-    static auto entry = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    return entry;
-}
-} // namespace
-
 UINT SystemDpi() noexcept {
-    HDC dc = ::GetDC(nullptr);
-    UINT dpi = dc ? static_cast<UINT>(::GetDeviceCaps(dc, LOGPIXELSY)) : 96;
-    if (dc) ::ReleaseDC(nullptr, dc);
+    window_dc screen(nullptr);
+    UINT dpi = screen.get() ? static_cast<UINT>(::GetDeviceCaps(screen.get(), LOGPIXELSY)) : 96;
     return dpi ? dpi : 96;
 }
 
 UINT WindowDpi(HWND wnd) noexcept {
+    // Windows 10 has GetDpiForWindow; 0 for a window that is no more.
     if (wnd) {
-        if (auto entry = DpiForWindowEntry()) {
-            UINT dpi = entry(wnd);
-            if (dpi) return dpi;
-        }
+        if (UINT dpi = ::GetDpiForWindow(wnd)) return dpi;
     }
     return SystemDpi();
 }

@@ -133,4 +133,21 @@ private:
     bool armed_ = true;
 };
 
+// A device context borrowed with GetDCEx (clip region and flags as given), or
+// the whole window's with GetWindowDC; given back on scope exit.
+class window_dc_ex {
+public:
+    window_dc_ex(HWND wnd, HRGN clip, DWORD flags) noexcept : wnd_(wnd), dc_(::GetDCEx(wnd, clip, flags)) {}
+    // The window's frame included, for WM_NCPAINT.
+    static window_dc_ex whole_window(HWND wnd) noexcept { return window_dc_ex(wnd, ::GetWindowDC(wnd)); }
+    window_dc_ex(const window_dc_ex&) = delete;
+    window_dc_ex& operator=(const window_dc_ex&) = delete;
+    ~window_dc_ex() { if (dc_) ::ReleaseDC(wnd_, dc_); }
+    HDC get() const noexcept { return dc_; }
+private:
+    window_dc_ex(HWND wnd, HDC dc) noexcept : wnd_(wnd), dc_(dc) {}
+    HWND wnd_;
+    HDC dc_;
+};
+
 } // namespace vtx

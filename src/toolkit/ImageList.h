@@ -3,26 +3,27 @@
 #include <windows.h>
 #include <commctrl.h>
 #include "toolkit/Controls.h"
+#include "toolkit/Handle.h"
 
 namespace vtx {
 
 namespace traits {
 inline void destroy_image_list(HIMAGELIST list) noexcept { ::ImageList_Destroy(list); }
 } // namespace traits
+using unique_himagelist = unique_resource<traits::null_invalid<HIMAGELIST, traits::destroy_image_list>>;
 
 class TImageList : public TComponent {
 public:
     // Icons of size x size pixels (16 at 96 dpi, scaled by the caller).
     explicit TImageList(int size);
-    ~TImageList() override;
-    HIMAGELIST Handle() const noexcept { return FList; }
-    int Count() const noexcept { return ::ImageList_GetImageCount(FList); }
+    HIMAGELIST Handle() const noexcept { return FList.get(); }
+    int Count() const noexcept { return ::ImageList_GetImageCount(FList.get()); }
     // Adds a copy of the icon; -1 when there is no icon or it has no image.
     int AddIcon(HICON icon) noexcept;
     void Clear() noexcept;
 
 private:
-    HIMAGELIST FList;
+    unique_himagelist FList;
 };
 
 } // namespace vtx

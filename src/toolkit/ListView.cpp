@@ -48,10 +48,7 @@ void TListView::SetColumnWidth(int index, int width) {
 void TListView::ApplyFillColumns() {
     if (FFilling) return;
     FFilling = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{FFilling};
+    scope_exit reset([this] { FFilling = false; });
     for (int i = 0; i < ColumnCount(); ++i) {
         if (!FColumns[static_cast<size_t>(i)].Fill) continue;
         int others = 0;

@@ -16,11 +16,6 @@ TPageControl::TPageControl(TWinControl* parent, const std::wstring& name, int le
     SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
 }
 
-TPageControl::~TPageControl() {
-    // Pages before the tab control's own window.
-    while (!FSheets.empty()) FSheets.pop_back();
-}
-
 TTabSheet* TPageControl::AddSheet(const std::wstring& name, const std::wstring& caption) {
     FSheets.push_back(std::make_unique<TTabSheet>(this, name, caption));
     TCITEMW item{};

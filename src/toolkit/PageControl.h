@@ -23,7 +23,6 @@ class TPageControl : public TWinControl {
 public:
     TPageControl(TWinControl* parent, const std::wstring& name, int left, int top, int width, int height,
                  bool flatButtons = false);
-    ~TPageControl() override;
     // Adds a page at the end; the page control owns it.
     TTabSheet* AddSheet(const std::wstring& name, const std::wstring& caption);
     int PageCount() const noexcept { return static_cast<int>(FSheets.size()); }
@@ -37,6 +36,7 @@ protected:
 
 private:
     void PlaceSheets();
+    // Members go before the base's window, so the pages before the tab control.
     std::vector<std::unique_ptr<TTabSheet>> FSheets;
     int FActive = -1;
 };

@@ -95,16 +95,16 @@ bool TPanel::FrameMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return true;
     }
     if (msg == WM_NCPAINT) {
-        HDC dc = ::GetWindowDC(FHandle);
-        if (!dc) return false;
+        auto dc = window_dc_ex::whole_window(FHandle);
+        if (!dc.get()) return false;
         RECT r{};
         ::GetWindowRect(FHandle, &r);
         ::OffsetRect(&r, -r.left, -r.top);
         for (TBevelCut cut : {FBevelOuter, FBevelInner}) {
             if (cut == TBevelCut::bvNone) continue;
-            ::DrawEdge(dc, &r, cut == TBevelCut::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+            ::DrawEdge(dc.get(), &r, cut == TBevelCut::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER,
+                       BF_RECT | BF_ADJUST);
         }
-        ::ReleaseDC(FHandle, dc);
         result = 0;
         return true;
     }

@@ -28,14 +28,12 @@ int TSplitter::ParentYFromCursor() const noexcept {
 
 void TSplitter::DrawLine(int parentY) noexcept {
     HWND parent = ::GetParent(FHandle);
-    HDC dc = ::GetDCEx(parent, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS | DCX_LOCKWINDOWUPDATE);
-    if (!dc) return;
-    HGDIOBJ old = ::SelectObject(dc, FPattern.get());
+    window_dc_ex dc(parent, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS | DCX_LOCKWINDOWUPDATE);
+    if (!dc.get()) return;
+    select_object pattern(dc.get(), FPattern.get());
     RECT r{};
     ::GetClientRect(parent, &r);
-    ::PatBlt(dc, 0, parentY, r.right, Height(), PATINVERT);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(parent, dc);
+    ::PatBlt(dc.get(), 0, parentY, r.right, Height(), PATINVERT);
 }
 
 void TSplitter::DragTo(int parentY) {

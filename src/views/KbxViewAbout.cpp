@@ -94,22 +94,9 @@ TfrmAbout::TfrmAbout()
     FormCreate(this);
 }
 
-TfrmAbout::~TfrmAbout() {
-    FormDestroy(this);
-    // Children before their containers, containers before the form's window.
-    lblSoftware.reset();
-    Shape1.reset();
-    CopyrightLabel.reset();
-    lblSite.reset();
-    lblEmail.reset();
-    Copyright.reset();
-    Version.reset();
-    ProductName.reset();
-    AboutPanel.reset();
-    HostPanel.reset();
-    OKButton.reset();
-    Panel2.reset();
-}
+// Freeing the box runs FormDestroy; the controls then go in reverse
+// declaration order, which is children before their containers.
+TfrmAbout::~TfrmAbout() { FormDestroy(this); }
 
 void TfrmAbout::FormCreate(TComponent*) {
     EasterEggsForm = std::make_unique<TEasterEggsForm>();
@@ -209,8 +196,8 @@ bool TfrmAbout::FormMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
     if (msg == WM_NCPAINT) {
         result = ::DefWindowProcW(FHandle, msg, wp, lp);
-        HDC dc = ::GetWindowDC(FHandle);
-        if (dc) {
+        auto dc = window_dc_ex::whole_window(FHandle);
+        if (dc.get()) {
             RECT window{}, client{};
             ::GetWindowRect(FHandle, &window);
             ::GetClientRect(FHandle, &client);
@@ -218,9 +205,8 @@ bool TfrmAbout::FormMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             ::OffsetRect(&client, -window.left, -window.top);
             RECT band = client;
             ::InflateRect(&band, FBorderWidth, FBorderWidth);
-            ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
-            ::FillRect(dc, &band, ::GetSysColorBrush(COLOR_BTNFACE));
-            ::ReleaseDC(FHandle, dc);
+            ::ExcludeClipRect(dc.get(), client.left, client.top, client.right, client.bottom);
+            ::FillRect(dc.get(), &band, ::GetSysColorBrush(COLOR_BTNFACE));
         }
         return true;
     }
@@ -229,21 +215,18 @@ bool TfrmAbout::FormMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 void ShowAboutBox(int startYear) {
     TForm* mainForm = Application().MainForm();
+    HWND mainWindow = mainForm ? mainForm->Handle() : nullptr;
+    bool reactivate = false;
     // Enables the main window again however the box ends, and hands it the
     // activation back when the box had it.
-    struct TMainWindowGuard {
-        HWND Window = nullptr;
-        bool Reactivate = false;
-        ~TMainWindowGuard() {
-            if (!Window) return;
-            ::EnableWindow(Window, TRUE);
-            if (Reactivate && ::IsWindowVisible(Window)) ::SetActiveWindow(Window);
-        }
-    } guard;
-    if (mainForm) {
-        guard.Window = mainForm->Handle();
-        ::RedrawWindow(guard.Window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        ::EnableWindow(guard.Window, FALSE);
+    scope_exit enableMain([&mainWindow, &reactivate] {
+        if (!mainWindow) return;
+        ::EnableWindow(mainWindow, TRUE);
+        if (reactivate && ::IsWindowVisible(mainWindow)) ::SetActiveWindow(mainWindow);
+    });
+    if (mainWindow) {
+        ::RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ::EnableWindow(mainWindow, FALSE);
     }
     auto versionInfo = std::make_unique<TVtxFileVersionInfo>(ProgramFileName());
     auto box = std::make_unique<TfrmAbout>();
@@ -265,7 +248,7 @@ void ShowAboutBox(int startYear) {
     // no processor time.
     while (box->ModalResult == 0 && !Application().Terminated()) Application().HandleMessage();
     RunFade(false, box->AlphaBlendValue(), FadeClockMilliseconds, apply);
-    guard.Reactivate = ::GetActiveWindow() == box->Handle();
+    reactivate = ::GetActiveWindow() == box->Handle();
     box->Hide();
     box.reset();
     versionInfo.reset();

@@ -22,6 +22,7 @@ public:
     // words are those of the program's fixed version record.
     void FillIn(int startYear, int currentYear, DWORD fileVersionMS, DWORD fileVersionLS);
 
+    // In creation order: members go in reverse, children before containers.
     std::unique_ptr<TPanel> Panel2;
     std::unique_ptr<TButton> OKButton;
     std::unique_ptr<TPanel> HostPanel;

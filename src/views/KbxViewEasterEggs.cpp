@@ -87,19 +87,6 @@ TEasterEggsForm::TEasterEggsForm() : TForm(L"TEasterEggsForm", TBorderStyle::bsS
     Realign();
 }
 
-TEasterEggsForm::~TEasterEggsForm() {
-    // Children before their containers, containers before the form's window.
-    DownloadNowLabel.reset();
-    UrlMemo.reset();
-    Label1.reset();
-    Label2.reset();
-    Image1.reset();
-    ZorickPanel.reset();
-    UrlPanel.reset();
-    UpdatePanel.reset();
-    PageControl1.reset();
-}
-
 void TEasterEggsForm::FillInfo(const std::wstring& siteUrl, const std::wstring& softwareUrl,
                                const std::wstring& appName) {
     TInfoAddresses addresses = InfoAddresses(siteUrl, softwareUrl, appName);

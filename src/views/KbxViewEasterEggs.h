@@ -16,7 +16,6 @@ namespace vtx {
 class TEasterEggsForm : public TForm {
 public:
     TEasterEggsForm();
-    ~TEasterEggsForm() override;
 
     // The components this form owns, in declaration order.
     const std::vector<TComponent*>& Components() const noexcept { return FComponents; }
@@ -24,7 +23,9 @@ public:
     void FillInfo(const std::wstring& siteUrl, const std::wstring& softwareUrl, const std::wstring& appName);
     void DownloadNowLabelClick(TComponent* sender);
 
-    // Owned through the page control: PageControl1 frees its sheets.
+    // Declared containers first, so members go children first (in reverse);
+    // a control whose window went with its container's would only hold a null
+    // handle anyway. PageControl1 owns and frees its sheets.
     std::unique_ptr<TPageControl> PageControl1;
     TTabSheet* ZorickTabSheet = nullptr;
     TTabSheet* UrlTabSheet = nullptr;

@@ -88,12 +88,12 @@ TfrmMain::TfrmMain() : TForm(L"TfrmMain", TBorderStyle::bsSizeable, 65, 55, 913,
 }
 
 TfrmMain::~TfrmMain() {
+    // The menu bar belongs to mmMain, not to the window.
     SetMenu(nullptr);
-    // Children go before the form's own window.
-    lsvProcesses.reset();
-    Splitter1.reset();
-    lsvModules.reset();
-    stbStatus.reset();
+    // The window and its child windows go first, so the components can then go
+    // in any order: each control is left with a null handle, and the image
+    // lists outlive the lists that show them.
+    DestroyHandle();
 }
 
 TMenuItem* TfrmMain::ItemEntry(int index) const {

@@ -3,9 +3,15 @@
 #include "toolkit/Dialogs.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Form.h"
+#include "toolkit/ImageList.h"
+#include "toolkit/Label.h"
 #include "toolkit/ListView.h"
+#include "toolkit/PageControl.h"
+#include "toolkit/Panel.h"
 #include "toolkit/Splitter.h"
+#include <memory>
 #include <optional>
+#include <type_traits>
 #include "toolkit/ScopedOverride.h"
 
 namespace {
@@ -117,4 +123,118 @@ TEST_F(ToolkitTest, DraggingTheSplitterResizesTheListBelowWithinItsLimits) {
     splitter.DragTo(-100);  // leaves at least 30 pixels to the list above
     EXPECT_EQ(below.Height(), bottom - splitter.Height() - above.Top() - splitter.Scale(30));
     EXPECT_GE(above.Height(), splitter.Scale(30));
+}
+
+// Handle owners: one owner each, moved and never copied.
+static_assert(!std::is_copy_constructible_v<vtx::TWindowHandle> && !std::is_copy_assignable_v<vtx::TWindowHandle>);
+static_assert(std::is_nothrow_move_constructible_v<vtx::TWindowHandle> &&
+              std::is_nothrow_move_assignable_v<vtx::TWindowHandle>);
+static_assert(!std::is_copy_constructible_v<vtx::unique_himagelist> &&
+              std::is_nothrow_move_constructible_v<vtx::unique_himagelist>);
+
+TEST_F(ToolkitTest, ControlsFreedAfterTheirContainerHoldNoWindowNoParentAndNoMapEntry) {
+    vtx::TForm form(L"VtxTestForm", vtx::TBorderStyle::bsSizeable, 0, 0, 400, 300);
+    auto panel = std::make_unique<vtx::TPanel>(&form, L"panel");
+    // A subclassed common control and a window of a toolkit class.
+    auto list = std::make_unique<vtx::TListView>(panel.get(), L"list", true);
+    auto label = std::make_unique<vtx::TLabel>(panel.get(), L"label", 4, 4, 60, 13);
+    label->SetCaption(L"label");
+    HWND listWnd = list->Handle(), labelWnd = label->Handle(), panelWnd = panel->Handle();
+    ASSERT_TRUE(::IsWindow(listWnd) && ::IsWindow(labelWnd));
+    EXPECT_EQ(vtx::TControl::FromHandle(listWnd), list.get());
+    EXPECT_EQ(list->Parent(), panel.get());
+
+    panel.reset();  // the container (and with its window, theirs) goes first
+    EXPECT_FALSE(::IsWindow(panelWnd));
+    EXPECT_FALSE(::IsWindow(listWnd));
+    EXPECT_FALSE(::IsWindow(labelWnd));
+    EXPECT_EQ(list->Handle(), nullptr);
+    EXPECT_EQ(label->Handle(), nullptr);
+    EXPECT_EQ(list->Parent(), nullptr);
+    EXPECT_EQ(label->Parent(), nullptr);
+    EXPECT_EQ(vtx::TControl::FromHandle(listWnd), nullptr);
+    EXPECT_EQ(vtx::TControl::FromHandle(labelWnd), nullptr);
+    EXPECT_EQ(vtx::TControl::FromHandle(panelWnd), nullptr);
+    // What is left answers as a control without a window does.
+    EXPECT_EQ(list->Width(), 0);
+    EXPECT_EQ(label->Text(), L"");
+    EXPECT_FALSE(label->Visible());
+    list->SetBounds(0, 0, 10, 10);
+    label->SetCaption(L"gone");
+    list.reset();
+    label.reset();
+    EXPECT_EQ(form.ControlCount(), 0);
+    EXPECT_TRUE(::IsWindow(form.Handle()));
+}
+
+TEST_F(ToolkitTest, AWindowTheSystemDestroysLeavesItsControlWithANullHandle) {
+    vtx::TForm form(L"VtxTestForm", vtx::TBorderStyle::bsSizeable, 0, 0, 400, 300);
+    vtx::TListView list(&form, L"list", true);
+    list.SetAlign(vtx::TAlign::alClient);
+    vtx::TLabel label(&form, L"label", 4, 4, 60, 13);
+    HWND listWnd = list.Handle(), labelWnd = label.Handle();
+    ASSERT_TRUE(::DestroyWindow(listWnd));
+    ASSERT_TRUE(::DestroyWindow(labelWnd));
+    EXPECT_EQ(list.Handle(), nullptr);
+    EXPECT_EQ(label.Handle(), nullptr);
+    EXPECT_EQ(vtx::TControl::FromHandle(listWnd), nullptr);
+    EXPECT_EQ(vtx::TControl::FromHandle(labelWnd), nullptr);
+    // Still the form's children, and the form lays out around them.
+    EXPECT_EQ(form.ControlCount(), 2);
+    form.SetWidth(300);
+    form.Realign();
+
+    // A whole form destroyed by the system: the form and its children let go.
+    vtx::TForm other(L"VtxTestForm", vtx::TBorderStyle::bsDialog, 0, 0, 200, 100);
+    auto child = std::make_unique<vtx::TListView>(&other, L"child", false);
+    HWND otherWnd = other.Handle(), childWnd = child->Handle();
+    ASSERT_TRUE(::DestroyWindow(otherWnd));
+    EXPECT_EQ(other.Handle(), nullptr);
+    EXPECT_EQ(child->Handle(), nullptr);
+    EXPECT_EQ(vtx::TControl::FromHandle(otherWnd), nullptr);
+    EXPECT_EQ(vtx::TControl::FromHandle(childWnd), nullptr);
+    EXPECT_EQ(child->Parent(), &other);  // the object is alive: it keeps the link
+    child.reset();
+    EXPECT_EQ(other.ControlCount(), 0);
+}
+
+TEST_F(ToolkitTest, AFormThatDestroysItsWindowFirstFreesItsControlsInAnyOrder) {
+    // Components declared before the containers they sit in, as a form's
+    // fixed field order may have them: they go after their containers.
+    struct TOrderFreeForm : vtx::TForm {
+        TOrderFreeForm() : vtx::TForm(L"VtxTestForm", vtx::TBorderStyle::bsSizeable, 0, 0, 400, 300) {
+            Pages = std::make_unique<vtx::TPageControl>(this, L"pages", 0, 0, 300, 200);
+            Sheet = Pages->AddSheet(L"sheet", L"Sheet");
+            Panel = std::make_unique<vtx::TPanel>(Sheet, L"panel");
+            List = std::make_unique<vtx::TListView>(Panel.get(), L"list", true);
+            Icons = std::make_unique<vtx::TImageList>(16);
+            List->SetSmallImages(Icons.get());
+            Label = std::make_unique<vtx::TLabel>(Panel.get(), L"label", 0, 0, 40, 13);
+        }
+        ~TOrderFreeForm() override { DestroyHandle(); }
+        std::unique_ptr<vtx::TImageList> Icons;
+        std::unique_ptr<vtx::TLabel> Label;
+        std::unique_ptr<vtx::TListView> List;
+        std::unique_ptr<vtx::TPanel> Panel;
+        std::unique_ptr<vtx::TPageControl> Pages;
+        vtx::TTabSheet* Sheet = nullptr;
+    };
+    std::vector<HWND> windows;
+    {
+        TOrderFreeForm form;
+        form.Show();
+        windows = {form.Handle(), form.Pages->Handle(), form.Sheet->Handle(), form.Panel->Handle(),
+                   form.List->Handle(), form.Label->Handle()};
+        for (HWND wnd : windows) ASSERT_TRUE(::IsWindow(wnd));
+        // The page control's pages go with it, whatever frees first.
+        form.Pages.reset();
+        EXPECT_EQ(form.Panel->Handle(), nullptr);
+        EXPECT_EQ(form.List->Handle(), nullptr);
+        EXPECT_EQ(form.Panel->Parent(), nullptr);
+        EXPECT_EQ(form.Label->Parent(), form.Panel.get());
+    }
+    for (HWND wnd : windows) {
+        EXPECT_FALSE(::IsWindow(wnd));
+        EXPECT_EQ(vtx::TControl::FromHandle(wnd), nullptr);
+    }
 }

@@ -345,3 +345,27 @@ TEST_F(AboutBox, LosingActivationClosesIt) {
     EXPECT_FALSE(script.TimedOut);
     EXPECT_TRUE(script.Finished());
 }
+
+TEST_F(AboutBox, FreedWithABorrowedPanelOnShowItLeavesNoWindowOfEitherForm) {
+    std::vector<HWND> windows;
+    {
+        TfrmAbout box;
+        box.FillIn(2002, 2031, 6, 225);
+        TEasterEggsForm& eggs = *box.EasterEggsForm;
+        for (wchar_t c : std::wstring(L"url")) {
+            wchar_t key = c;
+            box.FormKeyPress(&box, key);
+        }
+        ASSERT_EQ(box.CurrentPanel, eggs.UrlPanel.get());
+        // The about panel sits aside, nobody's child; the borrowed one in the host.
+        ASSERT_EQ(box.AboutPanel->Parent(), nullptr);
+        windows = {box.Handle(),         box.HostPanel->Handle(), box.AboutPanel->Handle(),
+                   box.lblSite->Handle(), eggs.Handle(),           eggs.UrlPanel->Handle(),
+                   eggs.UrlMemo->Handle(), eggs.PageControl1->Handle()};
+        for (HWND wnd : windows) ASSERT_TRUE(::IsWindow(wnd));
+    }
+    for (HWND wnd : windows) {
+        EXPECT_FALSE(::IsWindow(wnd));
+        EXPECT_EQ(TControl::FromHandle(wnd), nullptr);
+    }
+}
