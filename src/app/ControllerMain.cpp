@@ -61,6 +61,18 @@ TCMain::TCMain() {
 TCMain::~TCMain() {
     CollectColumnWidths(*frmMain->lsvProcesses, CRegistry().ProcessItems);
     UpdateTimer.reset();
+    // The window outlives the controller: nothing of it may call back here.
+    TfrmMain& f = *frmMain;
+    for (TMenuItem* item : {f.mniExit, f.mniShutdownprocess, f.mniMinimize, f.mniStartscreensaver, f.mniLogout,
+                            f.mniReboot, f.mniShutdowncomputer, f.mniSwitch, f.mniRefresh, f.mniItems})
+        item->OnClick = nullptr;
+    for (int i = 0; i < ProcessColumnCount; ++i) f.ItemEntry(i)->OnClick = nullptr;
+    for (TListView* list : {f.lsvProcesses.get(), f.lsvModules.get()}) {
+        list->OnClick = nullptr;
+        list->OnDblClick = nullptr;
+        list->OnResize = nullptr;
+    }
+    f.OnDpiChanged = nullptr;
 }
 
 void TCMain::MenuItemClick(TComponent* sender) {

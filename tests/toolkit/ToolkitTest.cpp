@@ -163,7 +163,7 @@ TEST_F(ToolkitTest, ControlsFreedAfterTheirContainerHoldNoWindowNoParentAndNoMap
     label->SetCaption(L"gone");
     list.reset();
     label.reset();
-    EXPECT_EQ(form.ControlCount(), 0);
+    EXPECT_TRUE(form.Controls().empty());
     EXPECT_TRUE(::IsWindow(form.Handle()));
 }
 
@@ -180,7 +180,7 @@ TEST_F(ToolkitTest, AWindowTheSystemDestroysLeavesItsControlWithANullHandle) {
     EXPECT_EQ(vtx::TControl::FromHandle(listWnd), nullptr);
     EXPECT_EQ(vtx::TControl::FromHandle(labelWnd), nullptr);
     // Still the form's children, and the form lays out around them.
-    EXPECT_EQ(form.ControlCount(), 2);
+    EXPECT_EQ(form.Controls().size(), 2u);
     form.SetWidth(300);
     form.Realign();
 
@@ -195,7 +195,7 @@ TEST_F(ToolkitTest, AWindowTheSystemDestroysLeavesItsControlWithANullHandle) {
     EXPECT_EQ(vtx::TControl::FromHandle(childWnd), nullptr);
     EXPECT_EQ(child->Parent(), &other);  // the object is alive: it keeps the link
     child.reset();
-    EXPECT_EQ(other.ControlCount(), 0);
+    EXPECT_TRUE(other.Controls().empty());
 }
 
 TEST_F(ToolkitTest, AFormThatDestroysItsWindowFirstFreesItsControlsInAnyOrder) {
