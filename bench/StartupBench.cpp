@@ -1,7 +1,9 @@
-// Start-up against a peer: Vantrel and Wine's Task Manager, started in turn on
-// the same prefix and display. For each start: the time from CreateProcess
+// Start-up against a peer and the floor: Vantrel, Wine's Task Manager and the
+// least program that shows a process list (startup_floor.exe), started in turn
+// on the same prefix and display. For each start: the time from CreateProcess
 // until its process list view holds rows, and the peak working set just
-// before it is ended. Prints medians and the ratios Vantrel / taskmgr.
+// before it is ended. Prints medians, the ratios Vantrel / taskmgr and each
+// one's cost above the floor.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -61,6 +63,12 @@ std::vector<HWND> ListViewsOf(DWORD pid) {
 
 // Vantrel: its first list view is the process list.
 bool VantrelPopulated(DWORD pid) {
+    auto lists = ListViewsOf(pid);
+    return !lists.empty() && Ask(lists.front(), LVM_GETITEMCOUNT) > 0;
+}
+
+// The floor program: its one list view.
+bool FloorPopulated(DWORD pid) {
     auto lists = ListViewsOf(pid);
     return !lists.empty() && Ask(lists.front(), LVM_GETITEMCOUNT) > 0;
 }
@@ -131,31 +139,43 @@ using vtest::Median;
 
 } // namespace
 
-// Optional argument "vantrel" or "taskmgr": start only that one (to tell
-// apart what the other leaves behind from the program's own start-up).
+// Optional argument "vantrel", "taskmgr" or "floor": start only that one (to
+// tell apart what the others leave behind from the program's own start-up).
 int wmain(int argc, wchar_t** argv) {
     const std::wstring only = argc > 1 ? argv[1] : L"";
     const std::wstring vantrel = ExeDirectory() + L"Vantrel.exe";
+    const std::wstring floor = ExeDirectory() + L"startup_floor.exe";
     wchar_t system[MAX_PATH] = {};
     ::GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring taskmgr = std::wstring(system) + L"\\taskmgr.exe";
+    auto runs = [&](const wchar_t* name) { return only.empty() || only == name; };
 
-    std::vector<double> vTimes, vPeaks, tTimes, tPeaks;
+    std::vector<double> vTimes, vPeaks, tTimes, tPeaks, fTimes, fPeaks;
     std::printf("start-up to a populated process list, %d alternating starts each\n", kRuns);
-    std::printf("%-4s %14s %12s %14s %12s\n", "run", "Vantrel ms", "Vantrel MiB", "taskmgr ms", "taskmgr MiB");
+    std::printf("%-4s %12s %12s %12s %12s %12s %12s\n", "run", "Vantrel ms", "Vantrel MiB", "taskmgr ms",
+                "taskmgr MiB", "floor ms", "floor MiB");
     for (int run = 1; run <= kRuns; ++run) {
-        Sample v = only == L"taskmgr" ? Sample{} : Measure(vantrel, VantrelPopulated, false);
-        Sample t = only == L"vantrel" ? Sample{} : Measure(taskmgr, TaskmgrPopulated, true);
+        Sample v = runs(L"vantrel") ? Measure(vantrel, VantrelPopulated, false) : Sample{};
+        Sample t = runs(L"taskmgr") ? Measure(taskmgr, TaskmgrPopulated, true) : Sample{};
+        Sample f = runs(L"floor") ? Measure(floor, FloorPopulated, true) : Sample{};
         if (v.Ok) { vTimes.push_back(v.Ms); vPeaks.push_back(v.PeakMiB); }
         if (t.Ok) { tTimes.push_back(t.Ms); tPeaks.push_back(t.PeakMiB); }
-        std::printf("%-4d %14.1f %12.1f %14.1f %12.1f%s\n", run, v.Ms, v.PeakMiB, t.Ms, t.PeakMiB,
-                    v.Ok && t.Ok ? "" : "  (a list stayed empty)");
+        if (f.Ok) { fTimes.push_back(f.Ms); fPeaks.push_back(f.PeakMiB); }
+        std::printf("%-4d %12.1f %12.1f %12.1f %12.1f %12.1f %12.1f\n", run, v.Ms, v.PeakMiB, t.Ms, t.PeakMiB, f.Ms,
+                    f.PeakMiB);
         std::fflush(stdout);
     }
     double vt = Median(vTimes), vp = Median(vPeaks), tt = Median(tTimes), tp = Median(tPeaks);
+    double ft = Median(fTimes), fp = Median(fPeaks);
     std::printf("median   Vantrel %.1f ms, %.1f MiB peak working set\n", vt, vp);
     std::printf("median   taskmgr %.1f ms, %.1f MiB peak working set\n", tt, tp);
-    if (tt > 0 && tp > 0)
-        std::printf("ratio    Vantrel / taskmgr: time %.2f (goal <= 0.50), memory %.2f (goal <= 1.00)\n", vt / tt, vp / tp);
-    return vTimes.empty() && tTimes.empty() ? 1 : 0;
+    std::printf("median   floor   %.1f ms, %.1f MiB peak working set\n", ft, fp);
+    if (tt > 0 && tp > 0 && vt > 0)
+        std::printf("ratio    Vantrel / taskmgr: time %.2f, memory %.2f\n", vt / tt, vp / tp);
+    if (ft > 0 && tt > ft && vt > 0) {
+        std::printf("above the floor: Vantrel %.1f ms, taskmgr %.1f ms; ratio %.2f (goal <= 0.33)\n", vt - ft, tt - ft,
+                    (vt - ft) / (tt - ft));
+        std::printf("peak working set above the floor: Vantrel %+.1f MiB (goal <= 2.0)\n", vp - fp);
+    }
+    return vTimes.empty() && tTimes.empty() && fTimes.empty() ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 // A small child process for the tests: it sleeps, or shows a window of a
 // chosen kind, until it is ended or its time runs out.
 //   vthelper sleep [ms]
+//   vthelper modules [count] [ms]   (loads count of the system's DLLs first)
 //   vthelper window|toolwindow|appwindow|owned|hidden [title] [ms]
 #include <windows.h>
 #include <string>
@@ -44,6 +45,20 @@ int wmain(int argc, wchar_t** argv) {
     // Two libraries beyond the defaults, so the module list has known entries.
     LoadLibraryW(L"version.dll");
     LoadLibraryW(L"shlwapi.dll");
+    if (mode == L"modules") {
+        // Mapped without running their start-up code: only the module list grows.
+        int wanted = argc > 2 ? _wtoi(argv[2]) : 120;
+        wchar_t dir[MAX_PATH] = {};
+        GetSystemDirectoryW(dir, MAX_PATH);
+        WIN32_FIND_DATAW found{};
+        HANDLE search = FindFirstFileW((std::wstring(dir) + L"\\*.dll").c_str(), &found);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more && wanted > 0; more = FindNextFileW(search, &found))
+            if (LoadLibraryExW((std::wstring(dir) + L"\\" + found.cFileName).c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES))
+                --wanted;
+        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        Sleep(argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 120000);
+        return 0;
+    }
     if (mode == L"sleep") {
         DWORD ms = argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 120000;
         Sleep(ms);
