@@ -12,6 +12,7 @@
 #include <vector>
 #include "app/ControllerMain.h"
 #include "app/ListLogic.h"
+#include "system/VtxSysInfo.h"
 #include "helpers/Bench.h"
 #include "helpers/TestSupport.h"
 #include "toolkit/Application.h"
@@ -68,6 +69,12 @@ void RefreshesAndModuleFills() {
         double slowModules = MedianMs(3, modules);
         int rows = std::max(1, list.ItemCount());
         if (n == 100) at100 = fastRefresh;
+        double enumeration = MedianMs(5, [] {
+            TStringList processes;
+            ListRunningProcesses(processes, true);
+        });
+        std::printf("      of which the process table with full paths: %.1f ms (%.3f ms per row)\n", enumeration,
+                    enumeration / rows);
         std::printf("%-5d %-6d %11.1f %9.3f %13.1f %7.1fx %11.1f %9.3f %13.1f %7.1fx\n", n, rows, fastRefresh,
                     fastRefresh / rows, slowRefresh, slowRefresh / fastRefresh, fastModules,
                     fastModules / moduleRows, slowModules, slowModules / fastModules);

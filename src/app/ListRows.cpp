@@ -16,7 +16,8 @@ void FillRows(TListView& list, TImageList& images, const TStringList& entries, b
         const std::wstring idText = ProcessIdText(id);
         const TFileInfoItem& item =
             GetFileInfoItem(fileName, idText, isModuleList ? TIconType::itExtension : TIconType::itFile);
-        list.SetItemImage(row, images.AddIcon(item.Icon()));
+        // One image per file: the cache item's icon lives to the end of the run.
+        list.SetItemImage(row, images.IndexOf(item.Icon()));
         TRowTexts texts{item.Product(), item.Company(), item.Description(), item.Version()};
         list.SetSubItems(row, RowSubItems(texts, fileName,
                                           FitPathToWidth(item.Filename(), measure, list.ColumnWidth(pathColumn)),

@@ -2,6 +2,7 @@
 #include <shellapi.h>
 #include "fileinfo/FileInfoText.h"
 #include "fileinfo/VtxFileUtils.h"
+#include "system/DynamicCalls.h"
 
 namespace vtx {
 
@@ -13,10 +14,20 @@ std::unique_ptr<TFileInfoCache> gFileInfoCache;
 HICON ExtensionIcon(const std::wstring& fileName) noexcept {
     const std::wstring extension = FileExtensionOf(fileName);
     SHFILEINFOW info{};
-    if (!::SHGetFileInfoW(extension.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+    if (!dyn::SHGetFileInfoW(extension.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                           SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON))
         return nullptr;
     return info.hIcon;
+}
+
+// The file's first icon at the large size, as ExtractIconW gives it, read by
+// user32 itself: no shell32 needed.
+HICON FileIcon(const std::wstring& fileName) noexcept {
+    HICON icon = nullptr;
+    UINT id = 0;
+    const int size = ::GetSystemMetrics(SM_CXICON);
+    UINT found = ::PrivateExtractIconsW(fileName.c_str(), 0, size, size, &icon, &id, 1, 0);
+    return found != 0 && found != 0xFFFFFFFF ? icon : nullptr;
 }
 
 } // namespace
@@ -24,7 +35,7 @@ HICON ExtensionIcon(const std::wstring& fileName) noexcept {
 TFileInfoItem::TFileInfoItem(const std::wstring& aFilename, const std::wstring& aID, TIconType aIconType)
     : FFilename(aFilename), FID(aID) {
     if (aIconType == TIconType::itFile)
-        FIcon.reset(::ExtractIconW(nullptr, aFilename.c_str(), 0));
+        FIcon.reset(FileIcon(aFilename));
     else
         FIcon.reset(ExtensionIcon(aFilename));
     // The reader's own checks cover everything a separate readability test

@@ -167,6 +167,26 @@ BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWOR
 
 // ---- ntdll.dll ----
 
+namespace {
+HMODULE Shell() noexcept {
+    static HMODULE shell = LoadQuietly(L"shell32.dll");  // kept for the rest of the run
+    return shell;
+}
+} // namespace
+
+DWORD_PTR SHGetFileInfoW(const wchar_t* path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags) {
+    using Fn = DWORD_PTR(WINAPI*)(const wchar_t*, DWORD, SHFILEINFOW*, UINT, UINT);
+    static const auto fn = Lookup<Fn>(Shell(), "SHGetFileInfoW");
+    return fn ? fn(path, attributes, info, size, flags) : 0;
+}
+
+HINSTANCE ShellExecuteW(HWND wnd, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                        const wchar_t* directory, int show) {
+    using Fn = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int);
+    static const auto fn = Lookup<Fn>(Shell(), "ShellExecuteW");
+    return fn ? fn(wnd, verb, file, parameters, directory, show) : nullptr;
+}
+
 LONG RtlGetVersion(OSVERSIONINFOW* info) {
     static const auto fn = Lookup<RtlGetVersionFn>(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
     return fn ? fn(info) : -1;

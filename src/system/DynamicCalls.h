@@ -3,11 +3,15 @@
 // - Tool Help of kernel32.dll (bound by name: the older systems' method);
 // - the process-status set of "PSAPI.dll", loaded at first use and freed at
 //   program end (EnumProcessModulesEx too);
-// - RtlGetVersion of ntdll.dll, which no user-mode header declares.
+// - RtlGetVersion of ntdll.dll, which no user-mode header declares;
+// - the two shell calls (module icons, opening links), so that start-up never
+//   maps shell32.dll: under Wine that alone costs several milliseconds and
+//   megabytes, and the first screen needs neither.
 #pragma once
 #include <windows.h>
 #include <tlhelp32.h>
 #include <psapi.h>
+#include <shellapi.h>
 
 namespace vtx::dyn {
 
@@ -31,6 +35,12 @@ BOOL EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* 
 DWORD GetModuleBaseNameW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size);
 DWORD GetModuleFileNameExW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size);
 BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD size);
+
+// ---- shell32.dll, loaded at first use ----
+// Answer 0 (no icon, no result) when the library or entry point is missing.
+DWORD_PTR SHGetFileInfoW(const wchar_t* path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags);
+HINSTANCE ShellExecuteW(HWND wnd, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                        const wchar_t* directory, int show);
 
 // ---- ntdll.dll ----
 // Answers a failure status (not 0) when the entry point is missing.

@@ -49,6 +49,27 @@ bool ListByHandles(TStringList& list, DWORD processId, bool handlesOnly) {
     return true;
 }
 
+bool ListModulesBySnapshot(TStringList& list, DWORD processId, bool handlesOnly);
+
+// The module snapshot gives the same entries in the same (loader) order as
+// the process-status calls, in one request instead of two reads of the
+// process's loader list per module (which grows with the square of the
+// module count: 2.4 s for 165 modules under Wine). A path the snapshot may
+// have cut at MAX_PATH leaves the whole list to the process-status calls.
+bool ListBySnapshotFirst(TStringList& list, DWORD processId, bool handlesOnly) {
+    TStringList snapshot;
+    if (dyn::ToolHelpBound() && ListModulesBySnapshot(snapshot, processId, false)) {
+        bool complete = snapshot.Count() > 0;
+        for (const auto& entry : snapshot)
+            if (entry.Text.empty() || entry.Text.size() >= MAX_PATH - 1) complete = false;
+        if (complete) {
+            for (const auto& entry : snapshot) list.Add(handlesOnly ? std::wstring() : entry.Text, entry.Value);
+            return true;
+        }
+    }
+    return ListByHandles(list, processId, handlesOnly);
+}
+
 bool ListModulesBySnapshot(TStringList& list, DWORD processId, bool handlesOnly) {
     DWORD views = SystemFacts().SeparateModuleViews ? TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32 : TH32CS_SNAPMODULE;
     unique_file_handle snapshot(dyn::CreateToolhelp32Snapshot(views, processId));
@@ -68,7 +89,13 @@ bool ListModulesBySnapshot(TStringList& list, DWORD processId, bool handlesOnly)
 
 bool ListLoadedModules(TStringList& list, std::uint32_t processId, bool handlesOnly) {
     TUpdateBracket bracket(list);
-    if (SystemFacts().PlatformId == VER_PLATFORM_WIN32_NT) return ListByHandles(list, processId, handlesOnly);
+    const TSystemFacts& facts = SystemFacts();
+    if (facts.PlatformId == VER_PLATFORM_WIN32_NT) {
+        // NT 3.x and 4.0 have no Tool Help.
+        if (UsesProcessIdMethod(facts.PlatformId, facts.MajorVersion, facts.MinorVersion))
+            return ListByHandles(list, processId, handlesOnly);
+        return ListBySnapshotFirst(list, processId, handlesOnly);
+    }
     return ListModulesBySnapshot(list, processId, handlesOnly);
 }
 

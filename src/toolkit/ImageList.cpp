@@ -9,7 +9,16 @@ int TImageList::AddIcon(HICON icon) noexcept {
     return ::ImageList_AddIcon(FList.get(), icon);
 }
 
+int TImageList::IndexOf(HICON icon) {
+    if (!icon) return -1;
+    if (auto found = FIndexOf.find(icon); found != FIndexOf.end()) return found->second;
+    int index = AddIcon(icon);
+    FIndexOf.emplace(icon, index);
+    return index;
+}
+
 void TImageList::Clear() noexcept {
+    FIndexOf.clear();
     if (FList) ::ImageList_RemoveAll(FList.get());
 }
 

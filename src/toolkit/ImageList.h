@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+#include <unordered_map>
 #include "toolkit/Controls.h"
 #include "toolkit/Handle.h"
 
@@ -20,10 +21,14 @@ public:
     int Count() const noexcept { return ::ImageList_GetImageCount(FList.get()); }
     // Adds a copy of the icon; -1 when there is no icon or it has no image.
     int AddIcon(HICON icon) noexcept;
+    // The image of an icon handle that lives at least as long as the list's
+    // contents: added on its first use, its index again after that.
+    int IndexOf(HICON icon);
     void Clear() noexcept;
 
 private:
     unique_himagelist FList;
+    std::unordered_map<HICON, int> FIndexOf;
 };
 
 } // namespace vtx

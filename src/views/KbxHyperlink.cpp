@@ -1,6 +1,7 @@
 #include "views/KbxHyperlink.h"
 #include <shellapi.h>
 #include <memory>
+#include "system/DynamicCalls.h"
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
 #include "toolkit/PageControl.h"
@@ -74,7 +75,7 @@ void ShellOpen(const std::wstring& target) {
         seam(target);
         return;
     }
-    ::ShellExecuteW(Application().Handle(), L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    dyn::ShellExecuteW(Application().Handle(), L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 } // namespace vtx

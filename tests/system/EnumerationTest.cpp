@@ -246,6 +246,25 @@ TEST_F(ProcessEnumeration, EveryModuleViewListsA64BitChildsModulesUnchanged) {
     EXPECT_EQ(Values(snapshotAll), Values(allViews));
 }
 
+// The one-request snapshot gives exactly what the process-status calls give
+// (the only method of NT 4.0): same texts, bases and order.
+TEST_F(ProcessEnumeration, ModuleSnapshotGivesTheProcessStatusListEntryForEntry) {
+    TStringList bySnapshot = LoadedModulesOf(Copy->Id());
+    TStringList byProcessStatus, handlesOnly;
+    {
+        InjectedFacts nt4(VER_PLATFORM_WIN32_NT, 4, 0);
+        ASSERT_TRUE(ListLoadedModules(byProcessStatus, Copy->Id(), false));
+        ASSERT_TRUE(ListLoadedModules(handlesOnly, Copy->Id(), true));
+    }
+    ASSERT_GT(bySnapshot.Count(), 3);
+    ASSERT_EQ(bySnapshot.Count(), byProcessStatus.Count());
+    for (int i = 0; i < bySnapshot.Count(); ++i) {
+        EXPECT_EQ(bySnapshot.Strings(i), byProcessStatus.Strings(i)) << i;
+        EXPECT_EQ(bySnapshot.Objects(i), byProcessStatus.Objects(i)) << i;
+        EXPECT_EQ(handlesOnly.Objects(i), bySnapshot.Objects(i)) << i;
+    }
+}
+
 TEST_F(ProcessEnumeration, AddressWalkListsEachImageOnceInAscendingOrder) {
     TStringList byHandles = LoadedModulesOf(Copy->Id());
     vtx::unique_handle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, Copy->Id()));
