@@ -150,8 +150,9 @@ void TCMain::RefreshProcessList(TComponent*) {
     int selected = processes.SelectedIndex();
     ApplyColumnSettings(processes, modules, CRegistry().ProcessItems, ::GetSystemMetrics(SM_CXVSCROLL));
 
+    // The image list keeps one image per file for the whole run: a refresh
+    // adds only the icons of files it has not shown before.
     processes.Clear();
-    f.ProcessIconList->Clear();
     {
         TStringList list;
         if (ListRunningProcesses(list, true)) FillListView(processes, *f.ProcessIconList, list, false);
@@ -269,7 +270,6 @@ std::int32_t TCMain::SelectedProcessId() const {
 void TCMain::ShowProcessModules(TComponent*) {
     TfrmMain& f = *frmMain;
     f.lsvModules->Clear();
-    f.ModulleIconList->Clear();
     TStringList list;
     std::int32_t id = SelectedProcessId();
     if (id != -1 && ListLoadedModules(list, static_cast<std::uint32_t>(id), false))

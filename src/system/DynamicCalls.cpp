@@ -37,6 +37,7 @@ using EnumProcessModulesExFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*, DW
 using GetModuleNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, wchar_t*, DWORD);
 using GetModuleInformationFn = BOOL(WINAPI*)(HANDLE, HMODULE, MODULEINFO*, DWORD);
 using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
 
 struct TToolHelp {
     bool Tried = false;
@@ -165,7 +166,7 @@ BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWOR
     return fn ? fn(process, module, info, size) : FALSE;
 }
 
-// ---- ntdll.dll ----
+// ---- shell32.dll ----
 
 namespace {
 HMODULE Shell() noexcept {
@@ -187,9 +188,17 @@ HINSTANCE ShellExecuteW(HWND wnd, const wchar_t* verb, const wchar_t* file, cons
     return fn ? fn(wnd, verb, file, parameters, directory, show) : nullptr;
 }
 
+// ---- ntdll.dll ----
+
 LONG RtlGetVersion(OSVERSIONINFOW* info) {
     static const auto fn = Lookup<RtlGetVersionFn>(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
     return fn ? fn(info) : -1;
+}
+
+LONG NtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG* returned) {
+    static const auto fn =
+        Lookup<NtQuerySystemInformationFn>(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation");
+    return fn ? fn(infoClass, buffer, length, returned) : -1;
 }
 
 } // namespace dyn

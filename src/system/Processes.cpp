@@ -1,8 +1,14 @@
 // Processes: listing the running processes and finding one by file name.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
 #include "res/resource.h"
 #include "system/DynamicCalls.h"
+#include "system/ImagePathCache.h"
 #include "system/NameBuffer.h"
 #include "system/SystemLogic.h"
 #include "system/VtxSysInfo.h"
@@ -21,19 +27,105 @@ std::wstring ResourceText(UINT id, const wchar_t* fallback) {
 std::wstring IdleProcessName() { return ResourceText(IDS_SYSTEM_IDLE_PROCESS, L"System Idle Process"); }
 std::wstring SystemProcessName() { return ResourceText(IDS_SYSTEM_PROCESS, L"System Process"); }
 
+// The head of the system's record of one process, in the layout of every NT
+// version (natural alignment gives the offsets of both word sizes).
+struct TProcessRecordHead {
+    ULONG NextEntryOffset;
+    ULONG NumberOfThreads;
+    LARGE_INTEGER WorkingSetPrivateSize;
+    ULONG HardFaultCount;
+    ULONG NumberOfThreadsHighWatermark;
+    ULONGLONG CycleTime;
+    LARGE_INTEGER CreateTime;
+    LARGE_INTEGER UserTime;
+    LARGE_INTEGER KernelTime;
+    struct { USHORT Length; USHORT MaximumLength; PWSTR Buffer; } ImageName;
+    LONG BasePriority;
+    HANDLE UniqueProcessId;
+};
+
+// One process as the system's records give it.
+struct TProcessRecord {
+    DWORD Id = 0;
+    ULONGLONG StartTime = 0;
+    std::wstring ImageName;  // the file name alone; empty for the idle process
+};
+
+// The whole process table from one call, in the system's order (the order a
+// Tool Help snapshot lists, which is made from the same records). Under Wine
+// it is several times faster than walking a snapshot, which maps the
+// snapshot's memory anew for every entry. False when the system has no such call.
+bool ReadProcessRecords(std::vector<TProcessRecord>& out) {
+    constexpr ULONG SystemProcessInformation = 5;
+    constexpr LONG InfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    static std::vector<std::byte> records(128 * 1024);  // kept: the table has about the same size every time
+    ULONG returned = 0;
+    for (;;) {
+        const LONG status = dyn::NtQuerySystemInformation(SystemProcessInformation, records.data(),
+                                                          static_cast<ULONG>(records.size()), &returned);
+        if (status == InfoLengthMismatch && records.size() < 64u * 1024 * 1024) {
+            records.resize(std::max<size_t>(records.size() * 2, returned + 16384u));
+            continue;
+        }
+        if (status != 0) return false;
+        break;
+    }
+    const std::byte* base = records.data();
+    const size_t length = std::min<size_t>(returned, records.size());
+    for (size_t offset = 0; offset + sizeof(TProcessRecordHead) <= length;) {
+        TProcessRecordHead head;
+        std::memcpy(&head, base + offset, sizeof head);
+        TProcessRecord& record = out.emplace_back();
+        record.Id = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(head.UniqueProcessId));
+        record.StartTime = static_cast<ULONGLONG>(head.CreateTime.QuadPart);
+        // The name's characters lie in the same buffer, after the records.
+        const auto at = reinterpret_cast<std::uintptr_t>(head.ImageName.Buffer);
+        const auto start = reinterpret_cast<std::uintptr_t>(base);
+        const size_t bytes = head.ImageName.Length;
+        if (at >= start && at - start <= length && bytes <= length - (at - start)) {
+            record.ImageName.resize(bytes / sizeof(wchar_t));
+            std::memcpy(record.ImageName.data(), base + (at - start), record.ImageName.size() * sizeof(wchar_t));
+        }
+        if (head.NextEntryOffset == 0) break;
+        offset += head.NextEntryOffset;
+    }
+    return true;
+}
+
+TImagePathCache& ImagePaths() {
+    static TImagePathCache cache;
+    return cache;
+}
+
 std::wstring ProcessFileName(DWORD processId, bool fullPath) {
     // The image name the system keeps for the process gives the same path as
     // the executable's module entry, needs fewer rights and reads none of the
     // process's memory (about twenty times faster); the module entry serves
     // systems without it.
-    std::wstring name = LimitedProcessImageName(processId, fullPath);
-    if (!name.empty()) return name;
+    std::wstring path = ImagePaths().FullPath(
+        processId, [](std::uint32_t id) { return LimitedProcessImageName(id, true); });
+    if (!path.empty()) return fullPath ? path : FileNamePart(path);
     unique_handle process(::OpenProcess(QueryAndRead, FALSE, processId));
     if (!process) return {};
     return ReadName(MAX_PATH, [&](wchar_t* buffer, DWORD size) {
         return fullPath ? dyn::GetModuleFileNameExW(process.get(), nullptr, buffer, size)
                         : dyn::GetModuleBaseNameW(process.get(), nullptr, buffer, size);
     });
+}
+
+// A snapshot's entry: the idle process by its own name; from Windows 2000 on
+// the image path, or the entry's name when the process does not give it.
+void AddSnapshotEntry(TStringList& list, DWORD id, const std::wstring& exeName, bool fullPath, bool win2000OrLater) {
+    std::wstring text;
+    if (id == 0) {
+        text = IdleProcessName();
+    } else if (win2000OrLater) {
+        text = ProcessFileName(id, fullPath);
+        if (text.empty()) text = exeName;
+    } else {
+        text = fullPath ? exeName : FileNamePart(exeName);
+    }
+    list.Add(std::move(text), id);
 }
 
 bool ListBySnapshot(TStringList& list, bool fullPath) {
@@ -44,19 +136,16 @@ bool ListBySnapshot(TStringList& list, bool fullPath) {
     entry.dwSize = sizeof entry;
     for (BOOL more = dyn::Process32FirstW(snapshot.get(), &entry); more;
          more = dyn::Process32NextW(snapshot.get(), &entry)) {
-        std::wstring exeName = CutAtFirstZero(std::wstring(entry.szExeFile, std::size(entry.szExeFile)));
-        std::wstring text;
-        if (entry.th32ProcessID == 0) {
-            text = IdleProcessName();
-        } else if (win2000OrLater) {
-            text = ProcessFileName(entry.th32ProcessID, fullPath);
-            if (text.empty()) text = exeName;
-        } else {
-            text = fullPath ? exeName : FileNamePart(exeName);
-        }
-        list.Add(std::move(text), entry.th32ProcessID);
+        AddSnapshotEntry(list, entry.th32ProcessID,
+                         CutAtFirstZero(std::wstring(entry.szExeFile, std::size(entry.szExeFile))), fullPath,
+                         win2000OrLater);
     }
     return true;
+}
+
+// The snapshot's entries, read from the records the snapshot is made of.
+void ListByRecords(TStringList& list, bool fullPath, const std::vector<TProcessRecord>& records) {
+    for (const TProcessRecord& record : records) AddSnapshotEntry(list, record.Id, record.ImageName, fullPath, true);
 }
 
 bool ListByProcessIds(TStringList& list, bool fullPath) {
@@ -96,10 +185,24 @@ std::wstring LimitedProcessImageName(std::uint32_t processId, bool fullPath) {
 
 bool ListRunningProcesses(TStringList& list, bool fullPath) {
     TUpdateBracket bracket(list);
+    static std::mutex listing;  // the path cache is one for the program
+    std::lock_guard<std::mutex> lock(listing);
+    std::vector<TProcessRecord> records;
+    const bool haveRecords = ReadProcessRecords(records);
+    TImagePathCache::TStartTimes startTimes;
+    for (const TProcessRecord& record : records) startTimes[record.Id] = record.StartTime;
+    ImagePaths().BeginListing(std::move(startTimes));
+
     const TSystemFacts& facts = SystemFacts();
+    bool listed = true;
     if (UsesProcessIdMethod(facts.PlatformId, facts.MajorVersion, facts.MinorVersion))
-        return ListByProcessIds(list, fullPath);
-    return ListBySnapshot(list, fullPath);
+        listed = ListByProcessIds(list, fullPath);
+    else if (haveRecords && facts.ProcessRecords && facts.PlatformId == VER_PLATFORM_WIN32_NT && facts.MajorVersion >= 5)
+        ListByRecords(list, fullPath, records);
+    else
+        listed = ListBySnapshot(list, fullPath);
+    if (listed) ImagePaths().EndListing();
+    return listed;
 }
 
 std::wstring FoldFileNameCase(const std::wstring& fileName) {

@@ -20,6 +20,9 @@ struct TSystemFacts {
     // 64-bit Windows keeps the modules of a 32-bit process in a view of their
     // own, which a 64-bit caller sees only when it asks for every view.
     bool SeparateModuleViews = true;
+    // The NT family gives its whole process table in one call; the Tool Help
+    // snapshot is made from the same records, entry by entry.
+    bool ProcessRecords = true;
 };
 
 const TSystemFacts& SystemFacts();

@@ -191,6 +191,53 @@ TEST_F(ProcessEnumeration, SnapshotOfEarlierSystemsKeepsTheRecordsName) {
     EXPECT_EQ(bare.Strings(i), L"vthelper.exe");
 }
 
+std::vector<std::pair<std::wstring, std::uintptr_t>> Entries(const TStringList& list) {
+    std::vector<std::pair<std::wstring, std::uintptr_t>> entries;
+    for (const auto& entry : list) entries.emplace_back(entry.Text, entry.Value);
+    return entries;
+}
+
+// The process records and the Tool Help snapshot made of them give the same
+// list; kept image paths follow the processes that come and go.
+TEST_F(ProcessEnumeration, ProcessRecordsListWhatTheSnapshotListsInItsOrder) {
+    for (bool fullPath : {true, false}) {
+        bool same = false;
+        std::vector<std::pair<std::wstring, std::uintptr_t>> records, snapshot;
+        // A service of the platform may start or end between two listings.
+        for (int attempt = 0; attempt < 5 && !same; ++attempt) {
+            TStringList first, second;
+            ASSERT_TRUE(ListRunningProcesses(first, fullPath));
+            TSystemFacts facts = SystemFacts();
+            facts.ProcessRecords = false;
+            {
+                TScopedOverride<TSystemFacts> toolHelp(SystemFacts(), SetSystemFacts, facts);
+                ASSERT_TRUE(ListRunningProcesses(second, fullPath));
+            }
+            records = Entries(first);
+            snapshot = Entries(second);
+            same = records == snapshot;
+        }
+        EXPECT_TRUE(same) << "full paths " << fullPath << ": " << records.size() << " against " << snapshot.size();
+    }
+
+    std::wstring other = vtest::CopyFileTo(vtest::HelperPath(), vtest::ScratchDirectory(L"sysenum"), L"vtlater.exe");
+    for (int round = 0; round < 3; ++round) {
+        vtest::ChildProcess later(other, L"sleep 60000", false);
+        TStringList list;
+        ASSERT_TRUE(ListRunningProcesses(list, true));
+        int i = IndexOfValue(list, later.Id());
+        ASSERT_GE(i, 0);
+        EXPECT_TRUE(SameText(list.Strings(i), other)) << list.Strings(i);
+        later.Terminate();
+        later.Wait(5000);
+        list.Clear();
+        ASSERT_TRUE(ListRunningProcesses(list, true));
+        i = IndexOfValue(list, later.Id());
+        if (i >= 0) EXPECT_FALSE(SameText(list.Strings(i), other)) << "an ended process is still listed";
+    }
+    ::DeleteFileW(other.c_str());
+}
+
 TEST_F(ProcessEnumeration, LimitedQueryStillGivesTheImagePath) {
     EXPECT_TRUE(SameText(LimitedProcessImageName(Copy->Id(), true), CopyPath));
     EXPECT_EQ(LimitedProcessImageName(Copy->Id(), false), L"vthelper.exe");

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <map>
+#include "system/ImagePathCache.h"
 #include "system/SystemLogic.h"
 
 namespace vtx {
@@ -72,3 +74,65 @@ TEST(SystemLogic, OnlyNtThreeAndFourUseTheProcessIdMethod) {
 
 } // namespace
 } // namespace vtx
+
+namespace {
+
+// Answers each ID's path from a table and counts the questions.
+struct PathSource {
+    std::map<std::uint32_t, std::wstring> Paths;
+    int Questions = 0;
+    vtx::TImagePathCache::TQuery Query() {
+        return [this](std::uint32_t id) {
+            ++Questions;
+            auto found = Paths.find(id);
+            return found == Paths.end() ? std::wstring() : found->second;
+        };
+    }
+};
+
+} // namespace
+
+TEST(ImagePathCache, AsksOnlyAboutProcessesItHasNotSeenUnderTheirStartTime) {
+    vtx::TImagePathCache cache;
+    PathSource source;
+    source.Paths = {{8, L"C:\\a.exe"}, {12, L"C:\\b.exe"}};
+    cache.BeginListing({{8, 100}, {12, 200}});
+    EXPECT_EQ(cache.FullPath(8, source.Query()), L"C:\\a.exe");
+    EXPECT_EQ(cache.FullPath(12, source.Query()), L"C:\\b.exe");
+    cache.EndListing();
+    EXPECT_EQ(source.Questions, 2);
+
+    // The same processes again: nothing is asked.
+    cache.BeginListing({{8, 100}, {12, 200}});
+    EXPECT_EQ(cache.FullPath(8, source.Query()), L"C:\\a.exe");
+    EXPECT_EQ(cache.FullPath(12, source.Query()), L"C:\\b.exe");
+    cache.EndListing();
+    EXPECT_EQ(source.Questions, 2);
+
+    // ID 8 came back for another file: another start time, asked anew.
+    source.Paths[8] = L"C:\\c.exe";
+    cache.BeginListing({{8, 300}, {12, 200}});
+    EXPECT_EQ(cache.FullPath(8, source.Query()), L"C:\\c.exe");
+    cache.EndListing();
+    EXPECT_EQ(source.Questions, 3);
+    EXPECT_EQ(cache.Count(), 1u) << "12 was not listed this time";
+
+    cache.BeginListing({{8, 300}, {12, 200}});
+    EXPECT_EQ(cache.FullPath(12, source.Query()), L"C:\\b.exe");
+    EXPECT_EQ(source.Questions, 4) << "a process not listed last time is asked again";
+}
+
+TEST(ImagePathCache, KeepsNothingWithoutAStartTimeOrAPath) {
+    vtx::TImagePathCache cache;
+    PathSource source;
+    source.Paths = {{8, L"C:\\a.exe"}};
+    for (int round = 0; round < 2; ++round) {
+        cache.BeginListing({{8, 0}, {16, 500}});
+        EXPECT_EQ(cache.FullPath(8, source.Query()), L"C:\\a.exe");   // start time unknown
+        EXPECT_EQ(cache.FullPath(16, source.Query()), L"");           // no path read
+        EXPECT_EQ(cache.FullPath(20, source.Query()), L"");           // not in the records
+        cache.EndListing();
+    }
+    EXPECT_EQ(source.Questions, 6);
+    EXPECT_EQ(cache.Count(), 0u);
+}
