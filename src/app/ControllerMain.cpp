@@ -9,6 +9,7 @@
 #include "system/SystemActions.h"
 #include "system/VtxSysInfo.h"
 #include "toolkit/Application.h"
+#include "toolkit/Clipboard.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Handle.h"
 
@@ -37,6 +38,8 @@ TCMain::TCMain() {
     f.mniItems->OnClick = [this](TComponent* sender) { UpdateItemsMenu(sender); };
     for (int i = 0; i < ProcessColumnCount; ++i)
         f.ItemEntry(i)->OnClick = [this](TComponent* sender) { ToggleProcessItem(sender); };
+    for (TListView* list : {f.lsvProcesses.get(), f.lsvModules.get()})
+        list->OnCopy = [this](TComponent* sender) { CopyList(sender); };
 
     RefreshListTimer = RefreshPeriodTicks;
     UpdateTimer = std::make_unique<TTimer>();
@@ -70,6 +73,7 @@ TCMain::~TCMain() {
     for (TListView* list : {f.lsvProcesses.get(), f.lsvModules.get()}) {
         list->OnClick = nullptr;
         list->OnDblClick = nullptr;
+        list->OnCopy = nullptr;
         list->OnResize = nullptr;
     }
     f.OnDpiChanged = nullptr;
@@ -274,6 +278,14 @@ void TCMain::ShowProcessModules(TComponent*) {
     std::int32_t id = SelectedProcessId();
     if (id != -1 && ListLoadedModules(list, static_cast<std::uint32_t>(id), false))
         FillListView(*f.lsvModules, *f.ModulleIconList, list, true);
+}
+
+void TCMain::CopyList(TComponent* sender) {
+    auto* list = dynamic_cast<TListView*>(sender);
+    if (!list) return;
+    // No box: the count panel says it until the next tick renews it.
+    if (!SetClipboardText(frmMain->Handle(), ListTableText(*list)))
+        frmMain->stbStatus->SetPanelText(spProcessCount, L"Clipboard busy");
 }
 
 void TCMain::SwitchToProcess(TComponent*) {

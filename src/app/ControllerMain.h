@@ -38,6 +38,8 @@ public:
     std::int32_t SelectedProcessId() const;
     void ShowProcessModules(TComponent* sender);
     void SwitchToProcess(TComponent* sender);
+    // Ctrl+C in either list: the list as a table on the clipboard.
+    void CopyList(TComponent* sender);
 
 private:
     // A text panel's width: its text's width and a margin.

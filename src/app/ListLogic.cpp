@@ -83,4 +83,16 @@ std::int32_t TProcessIdIndex::Find(const std::wstring& fileName) const {
     return it == map.end() ? -1 : it->second;
 }
 
+std::wstring TableText(const std::vector<std::vector<std::wstring>>& lines) {
+    std::wstring text;
+    for (size_t line = 0; line < lines.size(); ++line) {
+        if (line > 0) text += L"\r\n";
+        for (size_t cell = 0; cell < lines[line].size(); ++cell) {
+            if (cell > 0) text += L'\t';
+            for (wchar_t c : lines[line][cell]) text += (c == L'\t' || c == L'\r' || c == L'\n') ? L' ' : c;
+        }
+    }
+    return text;
+}
+
 } // namespace vtx

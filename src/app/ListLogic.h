@@ -1,5 +1,5 @@
 // Platform-free rules of the two lists: path shortening, the ID text, the path
-// column's width, and the process-ID index of one fill.
+// column's width, the copied table, and the process-ID index of one fill.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -35,6 +35,11 @@ struct TRowTexts {
 // product name, or with "-", shows its file name instead.
 std::vector<std::wstring> RowSubItems(const TRowTexts& texts, const std::wstring& fileName, std::wstring path,
                                       const std::wstring& idText, bool isModuleList);
+
+// The text a list is copied as: cells joined by tabs, lines by CR LF (none
+// after the last); a tab, CR or LF inside a cell becomes a space, so that the
+// text pastes into a spreadsheet cell for cell.
+std::wstring TableText(const std::vector<std::vector<std::wstring>>& lines);
 
 // The path column: client width - the other visible columns - a scroll bar.
 constexpr int PathColumnWidth(bool visible, int clientWidth, int otherColumns, int scrollBar) noexcept {

@@ -18,11 +18,36 @@ void FillRows(TListView& list, TImageList& images, const TStringList& entries, b
             GetFileInfoItem(fileName, idText, isModuleList ? TIconType::itExtension : TIconType::itFile);
         // One image per file: the cache item's icon lives to the end of the run.
         list.SetItemImage(row, images.IndexOf(item.Icon()));
+        list.SetItemFileName(row, item.Filename());
         TRowTexts texts{item.Product(), item.Company(), item.Description(), item.Version()};
         list.SetSubItems(row, RowSubItems(texts, fileName,
                                           FitPathToWidth(item.Filename(), measure, list.ColumnWidth(pathColumn)),
                                           idText, isModuleList));
     }
+}
+
+std::wstring ListTableText(const TListView& list) {
+    std::vector<int> columns;
+    for (int column : list.ColumnOrder())
+        if (column != ColumnIndex(TProcessColumn::Icon) && list.ColumnWidth(column) != 0) columns.push_back(column);
+    std::vector<std::vector<std::wstring>> lines;
+    std::vector<std::wstring>& header = lines.emplace_back();
+    for (int column : columns) header.push_back(list.ColumnCaption(column));
+    int first = 0, end = list.ItemCount();
+    if (const int selected = list.SelectedIndex(); selected >= 0) {
+        first = selected;
+        end = selected + 1;
+    }
+    for (int row = first; row < end; ++row) {
+        const TListItem& item = list.Item(row);
+        std::vector<std::wstring>& cells = lines.emplace_back();
+        for (int column : columns) {
+            const auto subItem = static_cast<size_t>(column - 1);
+            if (column == ColumnIndex(TProcessColumn::Path)) cells.push_back(item.FileName);
+            else cells.push_back(subItem < item.SubItems.size() ? item.SubItems[subItem] : std::wstring());
+        }
+    }
+    return TableText(lines);
 }
 
 std::int32_t RowProcessId(const TListView& processes, int row) noexcept {

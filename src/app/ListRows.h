@@ -1,7 +1,7 @@
 // The rows and columns of the two lists, apart from the controller that
 // decides when they are filled: one row per file name with its icon, texts,
-// shortened path and process ID, and the process list's columns in step with
-// the settings.
+// shortened path and process ID, the lists as copied text, and the process
+// list's columns in step with the settings.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -23,6 +23,11 @@ using TProcessIdOf = std::function<std::int32_t(const std::wstring& fileName)>;
 // process list the ID as text and as the row's data.
 void FillRows(TListView& list, TImageList& images, const TStringList& entries, bool isModuleList,
               const TTextMeasure& measure, const TProcessIdOf& processIdOf);
+
+// The list as a table (TableText): the captions of the shown columns in the
+// header's order, then the selected row, or every row when none is selected.
+// The icon column is left out and the path column gives the whole path.
+std::wstring ListTableText(const TListView& list);
 
 // The process ID a process row carries; -1 for no row.
 std::int32_t RowProcessId(const TListView& processes, int row) noexcept;

@@ -57,6 +57,7 @@ inline void delete_gdi(HGDIOBJ o) noexcept { ::DeleteObject(o); }
 inline void destroy_window(HWND w) noexcept { ::DestroyWindow(w); }
 inline void destroy_menu(HMENU m) noexcept { ::DestroyMenu(m); }
 inline void local_free(void* p) noexcept { ::LocalFree(p); }
+inline void global_free(HGLOBAL g) noexcept { ::GlobalFree(g); }
 inline void free_sid(PSID p) noexcept { ::FreeSid(p); }
 inline void delete_dc(HDC d) noexcept { ::DeleteDC(d); }
 } // namespace traits
@@ -75,6 +76,7 @@ using unique_hbitmap = unique_resource<traits::null_invalid<HBITMAP, traits::del
 using unique_hwnd = unique_resource<traits::null_invalid<HWND, traits::destroy_window>>;
 using unique_hmenu = unique_resource<traits::null_invalid<HMENU, traits::destroy_menu>>;
 using unique_hlocal = unique_resource<traits::null_invalid<void*, traits::local_free>>;
+using unique_hglobal = unique_resource<traits::null_invalid<HGLOBAL, traits::global_free>>;
 using unique_sid = unique_resource<traits::null_invalid<PSID, traits::free_sid>>;
 // Memory device contexts made with CreateCompatibleDC.
 using unique_hdc = unique_resource<traits::null_invalid<HDC, traits::delete_dc>>;

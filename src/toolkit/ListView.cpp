@@ -23,7 +23,7 @@ TListView::TListView(TWinControl* parent, const std::wstring& name, bool rowSele
 TListView::~TListView() = default;
 
 void TListView::AddColumn(const std::wstring& caption, int width, int maxWidth, int minWidth, bool fill) {
-    Column column{minWidth, maxWidth, Scale(minWidth), maxWidth > 0 ? Scale(maxWidth) : 0, fill};
+    Column column{caption, minWidth, maxWidth, Scale(minWidth), maxWidth > 0 ? Scale(maxWidth) : 0, fill};
     FColumns.push_back(column);
     LVCOLUMNW lvc{};
     lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -35,6 +35,14 @@ void TListView::AddColumn(const std::wstring& caption, int width, int maxWidth, 
 
 int TListView::ColumnWidth(int index) const noexcept {
     return static_cast<int>(::SendMessageW(FHandle, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(index), 0));
+}
+
+std::vector<int> TListView::ColumnOrder() const {
+    std::vector<int> order(FColumns.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    if (!order.empty())
+        ::SendMessageW(FHandle, LVM_GETCOLUMNORDERARRAY, order.size(), reinterpret_cast<LPARAM>(order.data()));
+    return order;
 }
 
 void TListView::SetColumnWidth(int index, int width) {
@@ -105,6 +113,10 @@ void TListView::SetItemImage(int index, int image) {
     item.iItem = index;
     item.iImage = image < 0 ? I_IMAGENONE : image;
     ::SendMessageW(FHandle, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void TListView::SetItemFileName(int index, std::wstring fileName) {
+    FItems.at(static_cast<size_t>(index)).FileName = std::move(fileName);
 }
 
 void TListView::WriteRowTexts(int index) {
@@ -200,6 +212,25 @@ LRESULT TListView::HandleNotify(NMHDR* header) {
 
 bool TListView::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
+    case WM_KEYDOWN:
+        FCopyKeyDown = false;
+        if (wp == 'C' && OnCopy && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_SHIFT) >= 0 &&
+            ::GetKeyState(VK_MENU) >= 0) {
+            FCopyKeyDown = true;
+            TNotifyEvent handler = OnCopy;
+            FireEvent(handler, this);
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_CHAR:
+        // Ctrl+C's character would start the list's type-ahead search.
+        if (FCopyKeyDown && wp == 3) {
+            FCopyKeyDown = false;
+            result = 0;
+            return true;
+        }
+        return false;
     case WM_SIZE:
         result = CallOriginal(msg, wp, lp);
         ApplyFillColumns();

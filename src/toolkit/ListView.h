@@ -13,6 +13,8 @@ class TPopupMenu;
 struct TListItem {
     int ImageIndex = -1;
     std::vector<std::wstring> SubItems;
+    // The file the row stands for, in full: the texts may show it shortened.
+    std::wstring FileName;
 };
 
 // A row's own value, kept in the item's lParam.
@@ -35,6 +37,9 @@ public:
     void ApplyFillColumns();
     int ColumnMinWidth(int index) const { return FColumns.at(static_cast<size_t>(index)).MinWidth; }
     int ColumnMaxWidth(int index) const { return FColumns.at(static_cast<size_t>(index)).MaxWidth; }
+    const std::wstring& ColumnCaption(int index) const { return FColumns.at(static_cast<size_t>(index)).Caption; }
+    // Column indices from left to right as the header shows them.
+    std::vector<int> ColumnOrder() const;
 
     int ItemCount() const noexcept { return static_cast<int>(FItems.size()); }
     // Appends a row with an empty caption, no icon and its data; returns its index.
@@ -44,6 +49,7 @@ public:
     void SetItemData(int index, TItemData data) noexcept;
     const TListItem& Item(int index) const { return FItems.at(static_cast<size_t>(index)); }
     void SetItemImage(int index, int image);
+    void SetItemFileName(int index, std::wstring fileName);
     // Sets all sub-items of a row at once (columns 1 onward show them).
     void SetSubItems(int index, std::vector<std::wstring> subItems);
     void SetSubItem(int index, int subItem, const std::wstring& text);
@@ -62,6 +68,8 @@ public:
     TPopupMenu* PopupMenu = nullptr;
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
+    // Ctrl+C, with neither Shift nor Alt.
+    TNotifyEvent OnCopy;
 
     LRESULT HandleNotify(NMHDR* header) override;
     // Widths by new/old dpi (a hidden column stays at 0), limits from their designed values.
@@ -72,6 +80,7 @@ protected:
 
 private:
     struct Column {
+        std::wstring Caption;
         int DesignMinWidth;  // at 96 dpi
         int DesignMaxWidth;
         int MinWidth;  // at the control's dpi
@@ -85,6 +94,7 @@ private:
     TImageList* FImages = nullptr;
     int FUpdateCount = 0;
     bool FFilling = false;
+    bool FCopyKeyDown = false;  // the Ctrl+C that OnCopy took: its WM_CHAR is swallowed too
 };
 
 } // namespace vtx

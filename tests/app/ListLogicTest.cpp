@@ -141,3 +141,15 @@ TEST(RowSubItems, PlaceholdersTextsPathAndIdPerList) {
         }
     }
 }
+
+TEST(TableText, JoinsCellsByTabsAndLinesByCrLfWithSeparatorsInsideCellsAsSpaces) {
+    struct Case { std::vector<std::vector<std::wstring>> lines; const wchar_t* text; };
+    const Case cases[] = {
+        {{}, L""},
+        {{{L"Process", L"Company"}}, L"Process\tCompany"},
+        {{{L"a", L"b"}, {L"c", L"d"}}, L"a\tb\r\nc\td"},
+        {{{L"Tab\there", L"two\r\nlines", L"lf\nonly"}}, L"Tab here\ttwo  lines\tlf only"},
+        {{{L"", L""}, {L"x"}}, L"\t\r\nx"},  // empty cells keep their places
+    };
+    for (const Case& c : cases) EXPECT_EQ(vtx::TableText(c.lines), c.text);
+}

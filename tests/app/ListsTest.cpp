@@ -233,3 +233,39 @@ TEST_F(AppFixture, AMemoryQueryThatKeepsFailingIsReportedOnce) {
     main.UpdateTimer->Tick();
     EXPECT_EQ(Boxes.size(), 2u);
 }
+
+// The image lists keep one image per file across fills: a refresh or a second
+// module fill adds no image for a file already shown, and every row's image is one of them.
+TEST_F(AppFixture, FillsAddImagesOnlyForFilesNotShownBefore) {
+    // Notepad's file carries an icon; two processes of it show one image.
+    ChildProcess first(SystemFile(L"notepad.exe"), L"");
+    ChildProcess second(SystemFile(L"notepad.exe"), L"");
+    auto& main = Start();
+    auto& f = Form();
+    const int images = f.ProcessIconList->Count();
+    ASSERT_GT(images, 0);
+    main.RefreshProcessList(nullptr);
+    main.RefreshProcessList(nullptr);
+    EXPECT_EQ(f.ProcessIconList->Count(), images);
+    auto& list = *f.lsvProcesses;
+    const int firstRow = RowOfProcess(first.Id());
+    ASSERT_GE(firstRow, 0);
+    const int notepadImage = list.Item(firstRow).ImageIndex;
+    EXPECT_GE(notepadImage, 0);
+    int notepadRows = 0;
+    for (int i = 0; i < list.ItemCount(); ++i) {
+        EXPECT_LT(list.Item(i).ImageIndex, images) << i;
+        if (list.Item(i).FileName != list.Item(firstRow).FileName) continue;
+        ++notepadRows;
+        EXPECT_EQ(list.Item(i).ImageIndex, notepadImage) << "rows of one file share its image";
+    }
+    EXPECT_EQ(notepadRows, 2);
+
+    list.SelectItem(RowOfProcess(first.Id()));
+    main.ShowProcessModules(nullptr);
+    const int moduleImages = f.ModulleIconList->Count();
+    ASSERT_GT(moduleImages, 0);
+    main.ShowProcessModules(nullptr);
+    EXPECT_EQ(f.ModulleIconList->Count(), moduleImages);
+    for (int i = 0; i < f.lsvModules->ItemCount(); ++i) EXPECT_LT(f.lsvModules->Item(i).ImageIndex, moduleImages);
+}

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <cwctype>
 #include <string>
+#include <utility>
 #include <vector>
 #include "e2e/RemoteUi.h"
 #include "helpers/TestSupport.h"
@@ -464,6 +465,57 @@ TEST_F(VantrelProgram, AboutBoxSwapsPanelsOnTypedLettersAndGivesInputBack) {
     // Input reaches the main window again: a click fills the module list.
     ASSERT_TRUE(app.ClickRowOf(helper.Id()));
     EXPECT_TRUE(WaitUntil([&] { return ListCount(app.Modules) > 0; }, kStepMs));
+}
+
+namespace {
+
+void PressKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
+    std::vector<INPUT> inputs;
+    for (auto [key, up] : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+std::wstring ClipboardText() {
+    if (!::OpenClipboard(nullptr)) return {};
+    std::wstring text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) text = chars;
+        ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+} // namespace
+
+// Typed Ctrl+C on the clicked row: the row with its full path as text on the clipboard.
+TEST_F(VantrelProgram, CtrlCOnAClickedRowPutsItOnTheClipboard) {
+    ChildProcess helper = StartHelper();
+    Vantrel app;
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForRow(helper.Id()));
+    ASSERT_TRUE(app.ClickRowOf(helper.Id()));
+    if (::OpenClipboard(nullptr)) {
+        ::EmptyClipboard();
+        ::CloseClipboard();
+    }
+    ::SetForegroundWindow(app.Form);
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == app.Form; }, kStepMs));
+    PressKeys({{VK_CONTROL, false}, {'C', false}, {'C', true}, {VK_CONTROL, true}});
+    const std::wstring expected = L"Process\tCompany\tDescription\tPath and filename\r\n"
+                                  L"VtHelper\tQuelmar Test Lab\tVantrel test helper\t";
+    std::wstring text;
+    EXPECT_TRUE(WaitUntil([&] { return !(text = ClipboardText()).empty(); }, kStepMs)) << "nothing was copied";
+    ASSERT_GT(text.size(), expected.size());
+    EXPECT_EQ(text.substr(0, expected.size()), expected);
+    EXPECT_EQ(::lstrcmpiW(text.substr(expected.size()).c_str(), HelperCopy->c_str()), 0);
+    EXPECT_EQ(ListText(app.Processes, app.RowOf(helper.Id()), 1), L"VtHelper") << "the list is unchanged";
 }
 
 // The shipped file carries no symbols but keeps its version, manifest and icon.
