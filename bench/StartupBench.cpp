@@ -1,9 +1,9 @@
 // Start-up against a peer and the floor: Vantrel, Wine's Task Manager and the
 // least program that shows a process list (startup_floor.exe), started in turn
 // on the same prefix and display. For each start: the time from CreateProcess
-// until its process list view holds rows, and the peak working set just
-// before it is ended. Prints medians, the ratios Vantrel / taskmgr and each
-// one's cost above the floor.
+// until its process list view holds rows, and the peak working set once it
+// has painted and gone idle, just before it is ended. Prints medians, the
+// ratios Vantrel / taskmgr and each one's cost above the floor.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -122,6 +122,10 @@ Sample Measure(const std::wstring& exe, const std::function<bool(DWORD)>& popula
         ::Sleep(1);
     }
     sample.Ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    // The peak of the whole start, the first paint included: a program that
+    // answers before it paints would otherwise show the peak of half a start.
+    ::WaitForInputIdle(pi.hProcess, 2000);
+    ::Sleep(500);
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (::GetProcessMemoryInfo(pi.hProcess, &counters, sizeof counters))
