@@ -38,6 +38,7 @@ using GetModuleNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, wchar_t*, DWORD);
 using GetModuleInformationFn = BOOL(WINAPI*)(HANDLE, HMODULE, MODULEINFO*, DWORD);
 using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
 using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+using NtQueryInformationProcessFn = LONG(WINAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
 
 struct TToolHelp {
     bool Tried = false;
@@ -199,6 +200,12 @@ LONG NtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG
     static const auto fn =
         Lookup<NtQuerySystemInformationFn>(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation");
     return fn ? fn(infoClass, buffer, length, returned) : -1;
+}
+
+LONG NtQueryInformationProcess(HANDLE process, ULONG infoClass, void* buffer, ULONG length, ULONG* returned) {
+    static const auto fn =
+        Lookup<NtQueryInformationProcessFn>(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess");
+    return fn ? fn(process, infoClass, buffer, length, returned) : -1;
 }
 
 } // namespace dyn

@@ -3,8 +3,8 @@
 // - Tool Help of kernel32.dll (bound by name: the older systems' method);
 // - the process-status set of "PSAPI.dll", loaded at first use and freed at
 //   program end (EnumProcessModulesEx too);
-// - RtlGetVersion and NtQuerySystemInformation of ntdll.dll, which no
-//   import library of every toolchain declares;
+// - RtlGetVersion, NtQuerySystemInformation and NtQueryInformationProcess of
+//   ntdll.dll, which no import library of every toolchain declares;
 // - the two shell calls (module icons, opening links), so that start-up never
 //   maps shell32.dll: under Wine that alone costs several milliseconds and
 //   megabytes, and the first screen needs neither.
@@ -47,5 +47,6 @@ HINSTANCE ShellExecuteW(HWND wnd, const wchar_t* verb, const wchar_t* file, cons
 // Answers a failure status (not 0) when the entry point is missing.
 LONG RtlGetVersion(OSVERSIONINFOW* info);
 LONG NtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG* returned);
+LONG NtQueryInformationProcess(HANDLE process, ULONG infoClass, void* buffer, ULONG length, ULONG* returned);
 
 } // namespace vtx::dyn

@@ -1,5 +1,8 @@
 // Modules: the module table of one process.
+#include <windows.h>
+#include <winternl.h>
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 #include "system/DynamicCalls.h"
 #include "system/NameBuffer.h"
@@ -51,12 +54,81 @@ bool ListByHandles(TStringList& list, DWORD processId, bool handlesOnly) {
 
 bool ListModulesBySnapshot(TStringList& list, DWORD processId, bool handlesOnly);
 
+#if defined(_WIN64)
+// The loader's records of a 64-bit process, in the layout of every 64-bit
+// Windows (natural alignment gives the documented offsets).
+struct TRemoteLinks {
+    std::uint64_t Flink, Blink;
+};
+struct TRemoteString {
+    USHORT Length, MaximumLength;
+    std::uint64_t Buffer;
+};
+struct TLoaderEntry {
+    TRemoteLinks InLoadOrderLinks, InMemoryOrderLinks, InInitializationOrderLinks;
+    std::uint64_t DllBase, EntryPoint;
+    ULONG SizeOfImage;
+    TRemoteString FullDllName, BaseDllName;
+};
+constexpr std::uint64_t PebLoaderOffset = 0x18;     // PEB.Ldr
+constexpr std::uint64_t LoadOrderListOffset = 0x10;  // PEB_LDR_DATA.InLoadOrderModuleList
+
+template <class T>
+bool ReadRemote(HANDLE process, std::uint64_t address, T* out, size_t bytes = sizeof(T)) {
+    SIZE_T read = 0;
+    return address != 0 && ::ReadProcessMemory(process, reinterpret_cast<const void*>(address), out, bytes, &read) &&
+           read == bytes;
+}
+
+// The loader's list in load order, read from the process's memory in one
+// pass: two reads a module. It is the list the module snapshot copies, and
+// under Wine the snapshot costs about three times as much (80 ms against
+// 27 ms for 165 modules). A 32-bit process keeps a second list of its own:
+// it is left to the snapshot, as is anything that cannot be read whole.
+bool ListByLoaderList(TStringList& list, DWORD processId, bool handlesOnly) {
+    unique_handle process(::OpenProcess(QueryAndRead, FALSE, processId));
+    BOOL wow64 = TRUE;
+    if (!process || !::IsWow64Process(process.get(), &wow64) || wow64) return false;
+    PROCESS_BASIC_INFORMATION basic{};
+    if (dyn::NtQueryInformationProcess(process.get(), 0 /* ProcessBasicInformation */, &basic, sizeof basic,
+                                       nullptr) != 0)
+        return false;
+    std::uint64_t loader = 0;
+    if (!ReadRemote(process.get(), reinterpret_cast<std::uint64_t>(basic.PebBaseAddress) + PebLoaderOffset, &loader))
+        return false;
+    const std::uint64_t head = loader + LoadOrderListOffset;
+    std::uint64_t link = 0;
+    if (!ReadRemote(process.get(), head, &link)) return false;
+    TStringList modules;
+    for (int count = 0; link != head; ++count) {
+        TLoaderEntry entry{};
+        if (count > 65536 || !ReadRemote(process.get(), link, &entry)) return false;
+        std::wstring path;
+        if (!handlesOnly) {
+            path.resize(entry.FullDllName.Length / sizeof(wchar_t));
+            if (path.empty() || !ReadRemote(process.get(), entry.FullDllName.Buffer, path.data(),
+                                            path.size() * sizeof(wchar_t)))
+                return false;
+        }
+        modules.Add(std::move(path), static_cast<std::uintptr_t>(entry.DllBase));
+        link = entry.InLoadOrderLinks.Flink;
+    }
+    if (modules.Count() == 0) return false;
+    for (const auto& entry : modules) list.Add(entry.Text, entry.Value);
+    return true;
+}
+#endif
+
 // The module snapshot gives the same entries in the same (loader) order as
 // the process-status calls, in one request instead of two reads of the
 // process's loader list per module (which grows with the square of the
-// module count: 2.4 s for 165 modules under Wine). A path the snapshot may
-// have cut at MAX_PATH leaves the whole list to the process-status calls.
+// module count: 2.4 s for 165 modules under Wine); a 64-bit process's loader
+// list read directly is cheaper still. A path the snapshot may have cut at
+// MAX_PATH leaves the whole list to the process-status calls.
 bool ListBySnapshotFirst(TStringList& list, DWORD processId, bool handlesOnly) {
+#if defined(_WIN64)
+    if (SystemFacts().LoaderLists && ListByLoaderList(list, processId, handlesOnly)) return true;
+#endif
     TStringList snapshot;
     if (dyn::ToolHelpBound() && ListModulesBySnapshot(snapshot, processId, false)) {
         bool complete = snapshot.Count() > 0;

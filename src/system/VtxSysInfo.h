@@ -23,6 +23,9 @@ struct TSystemFacts {
     // The NT family gives its whole process table in one call; the Tool Help
     // snapshot is made from the same records, entry by entry.
     bool ProcessRecords = true;
+    // A 64-bit process's loader list can be read from its memory in one pass;
+    // the module snapshot is made from the same list.
+    bool LoaderLists = true;
 };
 
 const TSystemFacts& SystemFacts();

@@ -312,6 +312,44 @@ TEST_F(ProcessEnumeration, ModuleSnapshotGivesTheProcessStatusListEntryForEntry)
     }
 }
 
+// The loader list read from a 64-bit process's memory is the list the module
+// snapshot copies: the same texts, bases and order, also with many modules.
+TEST_F(ProcessEnumeration, LoaderListGivesTheModuleSnapshotEntryForEntry) {
+    vtest::ChildProcess many(vtest::HelperPath(), L"modules 150", false);
+    auto entries = [](const TStringList& list) {
+        std::vector<std::pair<std::wstring, std::uintptr_t>> out;
+        for (const auto& e : list) out.emplace_back(e.Text, e.Value);
+        return out;
+    };
+    auto listed = [&](DWORD pid, bool handlesOnly, bool loaderLists) {
+        TSystemFacts facts = SystemFacts();
+        facts.LoaderLists = loaderLists;
+        TScopedOverride<TSystemFacts> override(SystemFacts(), SetSystemFacts, facts);
+        TStringList list;
+        EXPECT_TRUE(ListLoadedModules(list, pid, handlesOnly));
+        return entries(list);
+    };
+    // The helper is done once its module count stops growing.
+    size_t count = 0;
+    for (int i = 0; i < 100; ++i) {
+        size_t now = listed(many.Id(), true, true).size();
+        if (now > 100 && now == count) break;
+        count = now;
+        ::Sleep(50);
+    }
+    for (DWORD pid : {First->Id(), many.Id()}) {
+        for (bool handlesOnly : {false, true}) {
+            auto direct = listed(pid, handlesOnly, true);
+            auto snapshot = listed(pid, handlesOnly, false);
+            EXPECT_GT(direct.size(), 3u);
+            EXPECT_EQ(direct, snapshot) << pid << " handles only " << handlesOnly;
+        }
+    }
+    EXPECT_GT(listed(many.Id(), false, true).size(), 100u);
+    TStringList none;
+    EXPECT_FALSE(ListLoadedModules(none, NoSuchProcessId, false));
+}
+
 TEST_F(ProcessEnumeration, AddressWalkListsEachImageOnceInAscendingOrder) {
     TStringList byHandles = LoadedModulesOf(Copy->Id());
     vtx::unique_handle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, Copy->Id()));
