@@ -316,18 +316,13 @@ TEST_F(ProcessEnumeration, ModuleSnapshotGivesTheProcessStatusListEntryForEntry)
 // snapshot copies: the same texts, bases and order, also with many modules.
 TEST_F(ProcessEnumeration, LoaderListGivesTheModuleSnapshotEntryForEntry) {
     vtest::ChildProcess many(vtest::HelperPath(), L"modules 150", false);
-    auto entries = [](const TStringList& list) {
-        std::vector<std::pair<std::wstring, std::uintptr_t>> out;
-        for (const auto& e : list) out.emplace_back(e.Text, e.Value);
-        return out;
-    };
     auto listed = [&](DWORD pid, bool handlesOnly, bool loaderLists) {
         TSystemFacts facts = SystemFacts();
         facts.LoaderLists = loaderLists;
         TScopedOverride<TSystemFacts> override(SystemFacts(), SetSystemFacts, facts);
         TStringList list;
         EXPECT_TRUE(ListLoadedModules(list, pid, handlesOnly));
-        return entries(list);
+        return Entries(list);
     };
     // The helper is done once its module count stops growing.
     size_t count = 0;
