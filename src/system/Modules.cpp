@@ -125,7 +125,7 @@ bool ListByLoaderList(TStringList& list, DWORD processId, bool handlesOnly) {
 // module count: 2.4 s for 165 modules under Wine); a 64-bit process's loader
 // list read directly is cheaper still. A path the snapshot may have cut at
 // MAX_PATH leaves the whole list to the process-status calls.
-bool ListBySnapshotFirst(TStringList& list, DWORD processId, bool handlesOnly) {
+bool ListByLoaderOrSnapshot(TStringList& list, DWORD processId, bool handlesOnly) {
 #if defined(_WIN64)
     if (SystemFacts().LoaderLists && ListByLoaderList(list, processId, handlesOnly)) return true;
 #endif
@@ -166,7 +166,7 @@ bool ListLoadedModules(TStringList& list, std::uint32_t processId, bool handlesO
         // NT 3.x and 4.0 have no Tool Help.
         if (UsesProcessIdMethod(facts.PlatformId, facts.MajorVersion, facts.MinorVersion))
             return ListByHandles(list, processId, handlesOnly);
-        return ListBySnapshotFirst(list, processId, handlesOnly);
+        return ListByLoaderOrSnapshot(list, processId, handlesOnly);
     }
     return ListModulesBySnapshot(list, processId, handlesOnly);
 }

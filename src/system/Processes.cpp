@@ -197,8 +197,8 @@ bool ListRunningProcesses(TStringList& list, bool fullPath) {
     bool listed = true;
     if (UsesProcessIdMethod(facts.PlatformId, facts.MajorVersion, facts.MinorVersion))
         listed = ListByProcessIds(list, fullPath);
-    else if (haveRecords && facts.ProcessRecords && facts.PlatformId == VER_PLATFORM_WIN32_NT && facts.MajorVersion >= 5)
-        ListByRecords(list, fullPath, records);
+    else if (haveRecords && facts.ProcessRecords && facts.PlatformId == VER_PLATFORM_WIN32_NT)
+        ListByRecords(list, fullPath, records);  // NT 3.x and 4.0 took the branch above
     else
         listed = ListBySnapshot(list, fullPath);
     if (listed) ImagePaths().EndListing();
