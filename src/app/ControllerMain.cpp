@@ -108,39 +108,40 @@ void TCMain::MenuItemClick(TComponent* sender) {
 }
 
 void TCMain::FillListView(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList) {
-    if (IdLookup == TIdLookup::PerRow) {
-        FillWithPathMeasure(listView, imageList, list, isModuleList, [](const std::wstring& fileName) {
-            return ProcessIdFromFileName(fileName);
-        });
-        return;
-    }
+    std::vector<TListRow> rows;
+    rows.reserve(static_cast<size_t>(list.Count()));
     if (!isModuleList) {
-        // The process list's own entries are the reading of the table.
-        TProcessIdIndex index = IndexOf(list);
-        FillWithPathMeasure(listView, imageList, list, isModuleList,
-                 [&index](const std::wstring& fileName) { return index.Find(fileName); });
+        std::vector<TProcessEntry> entries;
+        for (const auto& entry : list) entries.push_back({entry.Text, static_cast<std::uint32_t>(entry.Value), 0});
+        rows = RowsOfProcesses(std::move(entries));
+        ProcessRows = rows;
+        FillRowsMeasured(listView, imageList, rows, false);
         return;
     }
     // A module row shows no ID; it only goes into the cache item of a file seen
     // for the first time, so the table is read once, when such a file turns up.
     std::optional<TProcessIdIndex> index;
-    FillWithPathMeasure(listView, imageList, list, isModuleList, [&index](const std::wstring& fileName) -> std::int32_t {
-        if (FileInfoCache().Find(fileName)) return -1;
-        if (!index) {
-            TStringList processes;
-            if (!ListRunningProcesses(processes, true)) processes.Clear();
-            index = IndexOf(processes);
+    for (const auto& entry : list) {
+        const TFileInfoItem* item = FileInfoCache().Find(entry.Text);
+        if (!item) {
+            if (!index) {
+                TStringList processes;
+                if (!ListRunningProcesses(processes, true)) processes.Clear();
+                index = IndexOf(processes);
+            }
+            item = &GetFileInfoItem(entry.Text, ProcessIdText(index->Find(entry.Text)), TIconType::itExtension);
         }
-        return index->Find(fileName);
-    });
+        rows.push_back({entry.Text, item, 0, 0});
+    }
+    FillRowsMeasured(listView, imageList, rows, true);
 }
 
-void TCMain::FillWithPathMeasure(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
-                      const TProcessIdOf& processIdOf) {
+void TCMain::FillRowsMeasured(TListView& listView, TImageList& imageList, const std::vector<TListRow>& rows,
+                              bool isModuleList) {
     // One drawing surface for all the path measurements of the fill.
     TTextMeasurer measurer(frmMain->Handle(), frmMain->DesignFont());
     TTextMeasure measure = [&measurer](const std::wstring& text) { return measurer.Width(text); };
-    FillRows(listView, imageList, list, isModuleList, measure, processIdOf);
+    FillRows(listView, imageList, rows, isModuleList, measure);
 }
 
 void TCMain::RefreshProcessList(TComponent*) {
@@ -157,9 +158,13 @@ void TCMain::RefreshProcessList(TComponent*) {
     // The image list keeps one image per file for the whole run: a refresh
     // adds only the icons of files it has not shown before.
     processes.Clear();
+    ProcessRows.clear();
     {
-        TStringList list;
-        if (ListRunningProcesses(list, true)) FillListView(processes, *f.ProcessIconList, list, false);
+        std::vector<TProcessEntry> entries;
+        if (ListProcessEntries(entries, true)) {
+            ProcessRows = RowsOfProcesses(std::move(entries));
+            FillRowsMeasured(processes, *f.ProcessIconList, ProcessRows, false);
+        }
     }
 
     int row = std::min(selected, processes.ItemCount() - 1);
@@ -194,10 +199,21 @@ void TCMain::TerminateSelectedProcess() {
         if (MessageDlg(L"Do you want to terminate " + rowName() + L"?\r\nPossible the system become instable or out of control.",
                        TMsgDlgType::mtWarning, TMsgDlgButtons::mbYesNo) != mrYes)
             return;
-        unique_handle process(::OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(id)));
-        if (process && ::TerminateProcess(process.get(), 0)) {
-            int row = processes.ItemFocused();
-            if (row >= 0) processes.DeleteItem(row);
+        // The row may be minutes old: its ID may since belong to another
+        // process. The handle holds the ID while the start time is compared.
+        const TListRow* row = FocusedProcessRow();
+        const std::uint64_t startTime = row ? row->StartTime : 0;
+        unique_handle process(
+            ::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id)));
+        if (!process) process.reset(::OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(id)));
+        if (process && ProcessHandleIs(process.get(), static_cast<std::uint32_t>(id), startTime) &&
+            ::TerminateProcess(process.get(), 0)) {
+            int focused = processes.ItemFocused();
+            if (focused >= 0) {
+                processes.DeleteItem(focused);
+                if (static_cast<size_t>(focused) < ProcessRows.size())
+                    ProcessRows.erase(ProcessRows.begin() + focused);
+            }
         } else {
             cannot();
         }
@@ -267,8 +283,14 @@ void TCMain::FormDpiChanged(UINT oldDpi, UINT newDpi) {
 }
 
 std::int32_t TCMain::SelectedProcessId() const {
-    const TListView& processes = *frmMain->lsvProcesses;
-    return RowProcessId(processes, processes.ItemFocused());
+    const TListRow* row = FocusedProcessRow();
+    return row ? static_cast<std::int32_t>(row->ProcessId) : -1;
+}
+
+const TListRow* TCMain::FocusedProcessRow() const {
+    const int row = frmMain->lsvProcesses->ItemFocused();
+    return row >= 0 && static_cast<size_t>(row) < ProcessRows.size() ? &ProcessRows[static_cast<size_t>(row)]
+                                                                       : nullptr;
 }
 
 void TCMain::ShowProcessModules(TComponent*) {
@@ -276,7 +298,10 @@ void TCMain::ShowProcessModules(TComponent*) {
     f.lsvModules->Clear();
     TStringList list;
     std::int32_t id = SelectedProcessId();
-    if (id != -1 && ListLoadedModules(list, static_cast<std::uint32_t>(id), false))
+    const TListRow* row = FocusedProcessRow();
+    // ID 0 is the idle process, and to the module snapshot "this process".
+    if (id == -1 || id == 0 || !row || !ProcessStillRunning(row->ProcessId, row->StartTime)) return;
+    if (ListLoadedModules(list, static_cast<std::uint32_t>(id), false))
         FillListView(*f.lsvModules, *f.ModulleIconList, list, true);
 }
 
@@ -289,7 +314,10 @@ void TCMain::CopyList(TComponent* sender) {
 }
 
 void TCMain::SwitchToProcess(TComponent*) {
-    HWND wnd = MainWindowFromProcessId(static_cast<std::uint32_t>(SelectedProcessId()));
+    const TListRow* row = FocusedProcessRow();
+    // A process that has ended, or whose ID another one now has: nothing to switch to.
+    if (!row || !ProcessStillRunning(row->ProcessId, row->StartTime)) return;
+    HWND wnd = MainWindowFromProcessId(row->ProcessId);
     TVtxAppInstances::BringAppWindowToFront(wnd);
 }
 

@@ -5,13 +5,12 @@
 #include <functional>
 #include <memory>
 #include "app/KbxControllerCustomMain.h"
+#include "app/ListRows.h"
 #include "settings/ProcessColumns.h"
 #include "toolkit/StringList.h"
 #include "toolkit/Timer.h"
 
 namespace vtx {
-
-class TProcessIdIndex;
 
 class TCMain : public TCCustomMain {
 public:
@@ -21,11 +20,8 @@ public:
     // Seconds left until the next automatic refresh.
     std::int32_t RefreshListTimer = RefreshPeriodTicks;
     std::unique_ptr<TTimer> UpdateTimer;
-
-    // How a fill finds each row's process ID: one reading of the process
-    // table per fill, or a full enumeration per row (kept for measuring).
-    enum class TIdLookup { OneSnapshot, PerRow };
-    TIdLookup IdLookup = TIdLookup::OneSnapshot;
+    // The process list's rows, in the list's order: what each row stands for.
+    std::vector<TListRow> ProcessRows;
 
     void MenuItemClick(TComponent* sender);
     void FillListView(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList);
@@ -45,8 +41,10 @@ private:
     // A text panel's width: its text's width and a margin.
     void FitTextPanel(int index);
     void FormDpiChanged(UINT oldDpi, UINT newDpi);
-    void FillWithPathMeasure(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList,
-                             const std::function<std::int32_t(const std::wstring&)>& processIdOf);
+    void FillRowsMeasured(TListView& listView, TImageList& imageList, const std::vector<TListRow>& rows,
+                          bool isModuleList);
+    // The focused process row's own process; nullptr when no row has the focus.
+    const TListRow* FocusedProcessRow() const;
     bool FMemoryErrorShown = false;
 };
 

@@ -4,23 +4,31 @@
 
 namespace vtx {
 
-void FillRows(TListView& list, TImageList& images, const TStringList& entries, bool isModuleList,
-              const TTextMeasure& measure, const TProcessIdOf& processIdOf) {
+std::vector<TListRow> RowsOfProcesses(std::vector<TProcessEntry> entries) {
+    std::vector<TListRow> rows;
+    rows.reserve(entries.size());
+    for (TProcessEntry& entry : entries) {
+        const TFileInfoItem& item =
+            GetFileInfoItem(entry.FileName, ProcessIdText(static_cast<std::int32_t>(entry.Id)), TIconType::itFile);
+        rows.push_back({std::move(entry.FileName), &item, entry.Id, entry.StartTime});
+    }
+    return rows;
+}
+
+void FillRows(TListView& list, TImageList& images, const std::vector<TListRow>& rows, bool isModuleList,
+              const TTextMeasure& measure) {
     list.BeginUpdate();
     scope_exit endUpdate([&list] { list.EndUpdate(); });
     const int pathColumn = ColumnIndex(TProcessColumn::Path);
-    for (const auto& entry : entries) {
-        const std::wstring& fileName = entry.Text;
-        const std::int32_t id = processIdOf(fileName);
-        const int row = list.AddItem(isModuleList ? 0 : static_cast<TItemData>(id));
-        const std::wstring idText = ProcessIdText(id);
-        const TFileInfoItem& item =
-            GetFileInfoItem(fileName, idText, isModuleList ? TIconType::itExtension : TIconType::itFile);
+    for (const TListRow& source : rows) {
+        const TFileInfoItem& item = *source.Item;
+        const int row = list.AddItem(isModuleList ? 0 : static_cast<TItemData>(source.ProcessId));
+        const std::wstring idText = ProcessIdText(static_cast<std::int32_t>(source.ProcessId));
         // One image per file: the cache item's icon lives to the end of the run.
         list.SetItemImage(row, images.IndexOf(item.Icon()));
         list.SetItemFileName(row, item.Filename());
         TRowTexts texts{item.Product(), item.Company(), item.Description(), item.Version()};
-        list.SetSubItems(row, RowSubItems(texts, fileName,
+        list.SetSubItems(row, RowSubItems(texts, source.FileName,
                                           FitPathToWidth(item.Filename(), measure, list.ColumnWidth(pathColumn)),
                                           idText, isModuleList));
     }

@@ -6,23 +6,37 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 #include "app/ListLogic.h"
 #include "settings/ControllerRegistry.h"
 #include "settings/ProcessColumns.h"
+#include "system/VtxSysInfo.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/ListView.h"
 #include "toolkit/StringList.h"
 
 namespace vtx {
 
-// The ID of the first running process started from a file, or -1.
-using TProcessIdOf = std::function<std::int32_t(const std::wstring& fileName)>;
+class TFileInfoItem;
 
-// Appends one row per entry: the file's icon and version texts from the
-// file-information cache, its path shortened to the path column, and in the
-// process list the ID as text and as the row's data.
-void FillRows(TListView& list, TImageList& images, const TStringList& entries, bool isModuleList,
-              const TTextMeasure& measure, const TProcessIdOf& processIdOf);
+// One row of either list: the file in full, its file-information item, and
+// in the process list the row's own process, named by ID and start time.
+struct TListRow {
+    std::wstring FileName;
+    const TFileInfoItem* Item = nullptr;  // owned by the cache, valid to program end
+    std::uint32_t ProcessId = 0;
+    std::uint64_t StartTime = 0;  // 0: unknown
+};
+
+// The rows of a process listing; a file seen for the first time gets its
+// cache item under the ID of its first process.
+std::vector<TListRow> RowsOfProcesses(std::vector<TProcessEntry> entries);
+
+// Appends one list row per row: the file's icon and version texts, its path
+// shortened to the path column, and in the process list the row's process ID
+// as text and as the row's data.
+void FillRows(TListView& list, TImageList& images, const std::vector<TListRow>& rows, bool isModuleList,
+              const TTextMeasure& measure);
 
 // The list as a table (TableText): the captions of the shown columns in the
 // header's order, then the selected row, or every row when none is selected.

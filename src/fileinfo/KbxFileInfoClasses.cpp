@@ -3,6 +3,7 @@
 #include "fileinfo/FileInfoText.h"
 #include "fileinfo/VtxFileUtils.h"
 #include "system/DynamicCalls.h"
+#include "system/SystemLogic.h"
 
 namespace vtx {
 
@@ -34,6 +35,10 @@ HICON FileIcon(const std::wstring& fileName) noexcept {
 
 TFileInfoItem::TFileInfoItem(const std::wstring& aFilename, const std::wstring& aID, TIconType aIconType)
     : FFilename(aFilename), FID(aID) {
+    // A bare name (System, Registry, a process whose path is unknown) would
+    // be looked up in the current folder and on the search path by both the
+    // icon and the version reader, and show another file's icon and texts.
+    if (!HasDirectoryPart(aFilename)) return;
     if (aIconType == TIconType::itFile)
         FIcon.reset(FileIcon(aFilename));
     else

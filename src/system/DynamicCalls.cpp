@@ -196,7 +196,17 @@ LONG RtlGetVersion(OSVERSIONINFOW* info) {
     return fn ? fn(info) : -1;
 }
 
+TSystemInformationSeam& SystemInformationSeam() {
+    static TSystemInformationSeam seam;
+    return seam;
+}
+
 LONG NtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG* returned) {
+    if (const TSystemInformationSeam& seam = SystemInformationSeam()) return seam(infoClass, buffer, length, returned);
+    return PlatformNtQuerySystemInformation(infoClass, buffer, length, returned);
+}
+
+LONG PlatformNtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG* returned) {
     static const auto fn =
         Lookup<NtQuerySystemInformationFn>(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation");
     return fn ? fn(infoClass, buffer, length, returned) : -1;

@@ -13,6 +13,7 @@
 #include <tlhelp32.h>
 #include <psapi.h>
 #include <shellapi.h>
+#include <functional>
 
 namespace vtx::dyn {
 
@@ -47,6 +48,12 @@ HINSTANCE ShellExecuteW(HWND wnd, const wchar_t* verb, const wchar_t* file, cons
 // Answers a failure status (not 0) when the entry point is missing.
 LONG RtlGetVersion(OSVERSIONINFOW* info);
 LONG NtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG* returned);
+// Tests answer in the system's place where Wine lacks a class (88, the image
+// name by process ID); empty: the system answers.
+using TSystemInformationSeam = std::function<LONG(ULONG infoClass, void* buffer, ULONG length, ULONG* returned)>;
+TSystemInformationSeam& SystemInformationSeam();
+// The system's own answer, also while the seam is set.
+LONG PlatformNtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG* returned);
 LONG NtQueryInformationProcess(HANDLE process, ULONG infoClass, void* buffer, ULONG length, ULONG* returned);
 
 } // namespace vtx::dyn

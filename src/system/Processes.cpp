@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "res/resource.h"
+#include "system/DevicePath.h"
 #include "system/DynamicCalls.h"
 #include "system/ImagePathCache.h"
 #include "system/NameBuffer.h"
@@ -92,6 +93,48 @@ bool ReadProcessRecords(std::vector<TProcessRecord>& out) {
     return true;
 }
 
+// The records' buffer and the path cache are one for the program.
+std::mutex& ListingLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+// Drive letters and the devices they stand for, read once a listing and
+// only when a process's image had to be named by its device path.
+class TDriveTable {
+public:
+    void Forget() { FRead = false; }
+    const std::vector<TDosDevice>& Devices() {
+        if (!FRead) {
+            FRead = true;
+            FDevices.clear();
+            const DWORD drives = ::GetLogicalDrives();
+            for (int letter = 0; letter < 26; ++letter) {
+                if (!(drives & (1u << letter))) continue;
+                const std::wstring drive{static_cast<wchar_t>(L'A' + letter), L':'};
+                wchar_t target[1024];
+                if (::QueryDosDeviceW(drive.c_str(), target, static_cast<DWORD>(std::size(target))))
+                    FDevices.push_back({drive, target});  // the first of the names it gives is the current one
+            }
+        }
+        return FDevices;
+    }
+
+private:
+    bool FRead = false;
+    std::vector<TDosDevice> FDevices;
+};
+
+std::mutex& DriveTableLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+TDriveTable& DriveTable() {
+    static TDriveTable table;
+    return table;
+}
+
 TImagePathCache& ImagePaths() {
     static TImagePathCache cache;
     return cache;
@@ -102,8 +145,11 @@ std::wstring ProcessFileName(DWORD processId, bool fullPath) {
     // the executable's module entry, needs fewer rights and reads none of the
     // process's memory (about twenty times faster); the module entry serves
     // systems without it.
-    std::wstring path = ImagePaths().FullPath(
-        processId, [](std::uint32_t id) { return LimitedProcessImageName(id, true); });
+    std::wstring path = ImagePaths().FullPath(processId, [](std::uint32_t id) {
+        std::wstring name = LimitedProcessImageName(id, true);
+        // Services, other users' and protected processes: named without a handle.
+        return name.empty() ? ImagePathFromProcessId(id) : name;
+    });
     if (!path.empty()) return fullPath ? path : FileNamePart(path);
     unique_handle process(::OpenProcess(QueryAndRead, FALSE, processId));
     if (!process) return {};
@@ -115,7 +161,15 @@ std::wstring ProcessFileName(DWORD processId, bool fullPath) {
 
 // A snapshot's entry: the idle process by its own name; from Windows 2000 on
 // the image path, or the entry's name when the process does not give it.
-void AddSnapshotEntry(TStringList& list, DWORD id, const std::wstring& exeName, bool fullPath, bool win2000OrLater) {
+using TStartTimes = TImagePathCache::TStartTimes;
+
+void AddEntry(std::vector<TProcessEntry>& list, std::wstring text, DWORD id, const TStartTimes& startTimes) {
+    const auto started = startTimes.find(id);
+    list.push_back({std::move(text), id, started == startTimes.end() ? 0 : started->second});
+}
+
+void AddSnapshotEntry(std::vector<TProcessEntry>& list, DWORD id, const std::wstring& exeName, bool fullPath,
+                      bool win2000OrLater, const TStartTimes& startTimes) {
     std::wstring text;
     if (id == 0) {
         text = IdleProcessName();
@@ -125,10 +179,10 @@ void AddSnapshotEntry(TStringList& list, DWORD id, const std::wstring& exeName, 
     } else {
         text = fullPath ? exeName : FileNamePart(exeName);
     }
-    list.Add(std::move(text), id);
+    AddEntry(list, std::move(text), id, startTimes);
 }
 
-bool ListBySnapshot(TStringList& list, bool fullPath) {
+bool ListBySnapshot(std::vector<TProcessEntry>& list, bool fullPath, const TStartTimes& startTimes) {
     unique_file_handle snapshot(dyn::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;
     const bool win2000OrLater = SystemFacts().MajorVersion >= 5;
@@ -138,17 +192,19 @@ bool ListBySnapshot(TStringList& list, bool fullPath) {
          more = dyn::Process32NextW(snapshot.get(), &entry)) {
         AddSnapshotEntry(list, entry.th32ProcessID,
                          CutAtFirstZero(std::wstring(entry.szExeFile, std::size(entry.szExeFile))), fullPath,
-                         win2000OrLater);
+                         win2000OrLater, startTimes);
     }
     return true;
 }
 
 // The snapshot's entries, read from the records the snapshot is made of.
-void ListByRecords(TStringList& list, bool fullPath, const std::vector<TProcessRecord>& records) {
-    for (const TProcessRecord& record : records) AddSnapshotEntry(list, record.Id, record.ImageName, fullPath, true);
+void ListByRecords(std::vector<TProcessEntry>& list, bool fullPath, const std::vector<TProcessRecord>& records,
+                   const TStartTimes& startTimes) {
+    for (const TProcessRecord& record : records)
+        AddSnapshotEntry(list, record.Id, record.ImageName, fullPath, true, startTimes);
 }
 
-bool ListByProcessIds(TStringList& list, bool fullPath) {
+bool ListByProcessIds(std::vector<TProcessEntry>& list, bool fullPath, const TStartTimes& startTimes) {
     // The system does not say how many there are: grow until the array has room to spare.
     std::vector<DWORD> ids(1025);
     DWORD returned = 0;
@@ -166,7 +222,7 @@ bool ListByProcessIds(TStringList& list, bool fullPath) {
         if (id == 0) text = IdleProcessName();
         else if (id == 2 && nt4) text = SystemProcessName();
         else text = ProcessFileName(id, fullPath);
-        if (!text.empty()) list.Add(std::move(text), id);
+        if (!text.empty()) AddEntry(list, std::move(text), id, startTimes);
     }
     return true;
 }
@@ -183,26 +239,100 @@ std::wstring LimitedProcessImageName(std::uint32_t processId, bool fullPath) {
     return fullPath ? path : FileNamePart(path);
 }
 
-bool ListRunningProcesses(TStringList& list, bool fullPath) {
-    TUpdateBracket bracket(list);
-    static std::mutex listing;  // the path cache is one for the program
-    std::lock_guard<std::mutex> lock(listing);
+bool ListProcessEntries(std::vector<TProcessEntry>& list, bool fullPath) {
+    std::lock_guard<std::mutex> lock(ListingLock());
     std::vector<TProcessRecord> records;
     const bool haveRecords = ReadProcessRecords(records);
-    TImagePathCache::TStartTimes startTimes;
+    TStartTimes startTimes;
     for (const TProcessRecord& record : records) startTimes[record.Id] = record.StartTime;
-    ImagePaths().BeginListing(std::move(startTimes));
+    ImagePaths().BeginListing(startTimes);
+    {
+        std::lock_guard<std::mutex> drives(DriveTableLock());
+        DriveTable().Forget();
+    }
 
     const TSystemFacts& facts = SystemFacts();
     bool listed = true;
     if (UsesProcessIdMethod(facts.PlatformId, facts.MajorVersion, facts.MinorVersion))
-        listed = ListByProcessIds(list, fullPath);
+        listed = ListByProcessIds(list, fullPath, startTimes);
     else if (haveRecords && facts.ProcessRecords && facts.PlatformId == VER_PLATFORM_WIN32_NT)
-        ListByRecords(list, fullPath, records);  // NT 3.x and 4.0 took the branch above
+        ListByRecords(list, fullPath, records, startTimes);  // NT 3.x and 4.0 took the branch above
     else
-        listed = ListBySnapshot(list, fullPath);
+        listed = ListBySnapshot(list, fullPath, startTimes);
     if (listed) ImagePaths().EndListing();
     return listed;
+}
+
+bool ListRunningProcesses(TStringList& list, bool fullPath) {
+    TUpdateBracket bracket(list);
+    std::vector<TProcessEntry> entries;
+    if (!ListProcessEntries(entries, fullPath)) return false;
+    for (TProcessEntry& entry : entries) list.Add(std::move(entry.FileName), entry.Id);
+    return true;
+}
+
+namespace {
+
+// The process table's answer: 1 running under that ID, 0 not, -1 no table.
+int RunningByRecords(std::uint32_t processId, std::uint64_t startTime) {
+    std::lock_guard<std::mutex> lock(ListingLock());
+    std::vector<TProcessRecord> records;
+    if (!ReadProcessRecords(records)) return -1;
+    for (const TProcessRecord& record : records)
+        if (record.Id == processId) return startTime == 0 || record.StartTime == 0 || record.StartTime == startTime;
+    return 0;
+}
+
+} // namespace
+
+bool ProcessStillRunning(std::uint32_t processId, std::uint64_t startTime) {
+    if (const int running = RunningByRecords(processId, startTime); running >= 0) return running != 0;
+    unique_handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    return !process || ProcessHandleIs(process.get(), processId, startTime);
+}
+
+bool ProcessHandleIs(HANDLE process, std::uint32_t processId, std::uint64_t startTime) {
+    // An ended process whose handle someone still holds keeps its ID.
+    DWORD code = 0;
+    if (::GetExitCodeProcess(process, &code) && code != STILL_ACTIVE) return false;
+    // STILL_ACTIVE is also a possible exit code; a handle with the right to wait tells.
+    if (::WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return false;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (startTime != 0 && ::GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        const std::uint64_t started = (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+        return started == 0 || started == startTime;
+    }
+    // No query right on the handle: the process table decides.
+    return RunningByRecords(processId, startTime) != 0;
+}
+
+std::wstring ImagePathFromProcessId(std::uint32_t processId) {
+    constexpr ULONG SystemProcessIdInformation = 88;
+    constexpr LONG InfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    struct TProcessIdInformation {
+        HANDLE ProcessId;
+        struct { USHORT Length; USHORT MaximumLength; PWSTR Buffer; } ImageName;
+    };
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        TProcessIdInformation info{};
+        info.ProcessId = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(processId));
+        info.ImageName.Buffer = buffer.data();
+        info.ImageName.MaximumLength = static_cast<USHORT>(std::min<size_t>(buffer.size() * sizeof(wchar_t), 0xFFFE));
+        const LONG status = dyn::NtQuerySystemInformation(SystemProcessIdInformation, &info, sizeof info, nullptr);
+        if (status == InfoLengthMismatch && info.ImageName.MaximumLength > buffer.size() * sizeof(wchar_t)) {
+            // It says how much room the name needs.
+            buffer.assign(info.ImageName.MaximumLength / sizeof(wchar_t) + 1, L'\0');
+            continue;
+        }
+        if (status != 0 || info.ImageName.Buffer != buffer.data() ||
+            info.ImageName.Length > buffer.size() * sizeof(wchar_t))
+            return {};
+        const std::wstring ntPath(buffer.data(), info.ImageName.Length / sizeof(wchar_t));
+        std::lock_guard<std::mutex> lock(DriveTableLock());
+        return DosPathFromNtPath(ntPath, DriveTable().Devices());
+    }
+    return {};
 }
 
 std::wstring FoldFileNameCase(const std::wstring& fileName) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include "toolkit/StringList.h"
 
 namespace vtx {
@@ -49,6 +50,30 @@ void ResolveApiFunction(Fn*& slot, const wchar_t* module, const char* name) {
 // gives full paths wherever the system yields one. False when the process
 // table cannot be read at all (then nothing was appended).
 bool ListRunningProcesses(TStringList& list, bool fullPath);
+
+// One running process as a listing found it.
+struct TProcessEntry {
+    std::wstring FileName;  // a full path where the system yields one, else a bare name
+    std::uint32_t Id = 0;
+    // When the process started, in the system's 100 ns units; 0 when unknown.
+    // An ID is reused once its process has ended: ID and start time name one process.
+    std::uint64_t StartTime = 0;
+};
+
+// ListRunningProcesses with each process's start time.
+bool ListProcessEntries(std::vector<TProcessEntry>& entries, bool fullPath);
+
+// Whether the process listed with this ID and start time still runs under
+// that ID. True when the system cannot tell (no start time known).
+bool ProcessStillRunning(std::uint32_t processId, std::uint64_t startTime);
+// Whether an open process handle is the process listed with that start time;
+// the handle keeps its ID from being reused while it is checked.
+bool ProcessHandleIs(HANDLE process, std::uint32_t processId, std::uint64_t startTime);
+
+// The image of a process that cannot be opened, by its ID alone, from the
+// kernel's process table (Windows Vista on), as a drive-letter or UNC path;
+// empty when the system does not say or no drive letter stands for its volume.
+std::wstring ImagePathFromProcessId(std::uint32_t processId);
 
 // Appends one entry per module of a process: (full path, or empty text with
 // HandlesOnly, base address). False when the module table cannot be read.

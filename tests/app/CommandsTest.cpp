@@ -53,7 +53,7 @@ TEST_F(AppFixture, ProcessesThatCannotBeTerminatedSayWhyAndKeepTheirRow) {
     int rows = list.ItemCount();
     // A process that has ended (its ID is no longer in use) cannot be opened.
     list.SetSubItem(1, 0, L"VtHelper");
-    list.SetItemData(1, 0x7FFFFFF0);
+    main.ProcessRows.at(1).ProcessId = 0x7FFFFFF0;
     Focus(Form(), 1);
 
     main.MenuItemClick(Form().mniShutdownprocess);
@@ -63,7 +63,7 @@ TEST_F(AppFixture, ProcessesThatCannotBeTerminatedSayWhyAndKeepTheirRow) {
     EXPECT_EQ(list.ItemCount(), rows);
 
     // No usable ID: the box comes without a question.
-    list.SetItemData(0, -1);
+    main.ProcessRows.at(0).ProcessId = 0xFFFFFFFF;
     list.SetSubItem(0, 0, L"");
     Focus(Form(), 0);
     Boxes.clear();

@@ -2,6 +2,7 @@
 // form with a process list and a module list.
 #include <gtest/gtest.h>
 #include "app/ListRows.h"
+#include "fileinfo/KbxFileInfoClasses.h"
 #include "helpers/TestSupport.h"
 #include "system/SystemLogic.h"
 #include "toolkit/Form.h"
@@ -27,18 +28,20 @@ struct Lists {
 
 int TenPerCharacter(const std::wstring& text) { return static_cast<int>(text.size()) * 10; }
 
-TEST(ListRows, RowsCarryTheirTextsShortenedPathAndProcessId) {
+TEST(ListRows, RowsCarryTheirTextsShortenedPathAndOwnProcessId) {
     Lists lists;
-    TStringList entries;
-    entries.Add(vtest::HelperPath(), 0);
-    entries.Add(L"System", 4);
-    entries.Add(vtest::HelperPath(), 8);
-    const std::wstring helper = vtest::HelperPath();
-    auto idOf = [&](const std::wstring& name) { return name == helper ? 0x1234 : -1; };
+    // A file no earlier test has put into the cache.
+    const std::wstring helper =
+        vtest::CopyFileTo(vtest::HelperPath(), vtest::ScratchDirectory(L"listrows"), L"vtrows.exe");
+    std::vector<TListRow> rows = RowsOfProcesses({{helper, 0x1234, 7}, {L"System", 4, 0}, {helper, 0x88, 9}});
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].Item, rows[2].Item) << "one cache item per file";
+    EXPECT_EQ(rows[0].Item->ID(), L"1234") << "created for the file's first process";
+    EXPECT_EQ(rows[2].StartTime, 9u);
     // Room for a path column of 200 without a horizontal scroll bar.
     lists.Processes.SetColumnWidth(ColumnIndex(TProcessColumn::Description), 50);
     lists.Processes.SetColumnWidth(ColumnIndex(TProcessColumn::Path), 200);
-    FillRows(lists.Processes, lists.Icons, entries, false, TenPerCharacter, idOf);
+    FillRows(lists.Processes, lists.Icons, rows, false, TenPerCharacter);
 
     ASSERT_EQ(lists.Processes.ItemCount(), 3);
     const auto& first = lists.Processes.Item(0).SubItems;
@@ -47,17 +50,18 @@ TEST(ListRows, RowsCarryTheirTextsShortenedPathAndProcessId) {
     EXPECT_EQ(first[5], L"1234");
     ASSERT_EQ(lists.Processes.ColumnWidth(ColumnIndex(TProcessColumn::Path)), 200);
     EXPECT_EQ(first[3], helper.substr(0, 2) + L"\\...\\" + FileNamePart(helper)) << "the path shortened to 200 pixels";
-    // Both rows of one file carry the ID the lookup gave, as text and as data.
+    // Each row of one file carries its own process's ID, as text and as data.
     EXPECT_EQ(RowProcessId(lists.Processes, 0), 0x1234);
-    EXPECT_EQ(RowProcessId(lists.Processes, 2), 0x1234);
+    EXPECT_EQ(RowProcessId(lists.Processes, 2), 0x88);
+    EXPECT_EQ(lists.Processes.Item(2).SubItems[5], L"0088");
     EXPECT_EQ(lists.Processes.Item(1).SubItems[0], L"System");
-    EXPECT_EQ(lists.Processes.Item(1).SubItems[5], L"FFFFFFFF");
-    EXPECT_EQ(RowProcessId(lists.Processes, 1), -1);
+    EXPECT_EQ(lists.Processes.Item(1).SubItems[5], L"0004");
+    EXPECT_EQ(RowProcessId(lists.Processes, 1), 4);
     EXPECT_EQ(RowProcessId(lists.Processes, 3), -1) << "no such row";
     EXPECT_EQ(RowProcessId(lists.Processes, -1), -1);
 
     // Module rows carry no ID.
-    FillRows(lists.Modules, lists.Icons, entries, true, TenPerCharacter, idOf);
+    FillRows(lists.Modules, lists.Icons, rows, true, TenPerCharacter);
     ASSERT_EQ(lists.Modules.ItemCount(), 3);
     EXPECT_EQ(lists.Modules.Item(0).SubItems.size(), 6u);
     EXPECT_EQ(lists.Modules.Item(0).SubItems[5], L"-");

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 #include <cwctype>
 #include <string>
 #include <utility>
 #include <vector>
 #include "e2e/RemoteUi.h"
 #include "helpers/TestSupport.h"
+#include "toolkit/Handle.h"
 
 namespace {
 
@@ -163,6 +165,16 @@ struct Vantrel {
     }
 };
 
+bool HasModule(DWORD pid, const wchar_t* name) {
+    vtx::unique_file_handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
+    if (!snapshot) return false;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Module32FirstW(snapshot.get(), &entry); more; more = ::Module32NextW(snapshot.get(), &entry))
+        if (::lstrcmpiW(entry.szModule, name) == 0) return true;
+    return false;
+}
+
 class VantrelProgram : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -172,8 +184,8 @@ protected:
         dir += L"\\and one more level below it";
         ::CreateDirectoryW(dir.c_str(), nullptr);
         HelperCopy = new std::wstring(CopyFileTo(HelperPath(), dir, L"vthelper-e2e.exe"));
-        // Rows of one file all carry the ID of its first process, so a second
-        // helper that must be told apart runs from a file of its own.
+        // A second helper that must be told apart by its texts runs from a
+        // file of its own.
         OtherHelperCopy = new std::wstring(CopyFileTo(HelperPath(), dir, L"vthelper-e2e-other.exe"));
     }
     static void TearDownTestSuite() {
@@ -189,8 +201,10 @@ protected:
 
     ChildProcess StartHelper(bool other = false) {
         ChildProcess helper(other ? *OtherHelperCopy : *HelperCopy, L"sleep 600000", false);
-        // Its modules are listed once the loader is done.
+        // Its modules are listed once the loader is done: a helper without a
+        // window is "idle" at once, so wait for its last library.
         ::WaitForInputIdle(helper.Handle(), 2000);
+        WaitUntil([&] { return HasModule(helper.Id(), L"shlwapi.dll"); }, kStepMs);
         return helper;
     }
 

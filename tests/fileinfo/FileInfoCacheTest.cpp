@@ -77,6 +77,19 @@ TEST(FileInfoCache, NamesWithoutVersionGiveEmptyTexts) {
     }
 }
 
+TEST(FileInfoCache, ABareNameIsNeverLookedUpOnTheSearchPath) {
+    // Files that the search path or the current folder would find: a bare
+    // name still stands for no file, so no other file's icon or texts.
+    ::SetCurrentDirectoryW(vtest::ExeDirectory().c_str());
+    for (const wchar_t* name : {L"notepad.exe", L"kernel32.dll", L"vthelper.exe"}) {
+        const TFileInfoItem& item = GetFileInfoItem(name, L"", TIconType::itFile);
+        EXPECT_EQ(item.Icon(), nullptr) << name;
+        EXPECT_EQ(item.Product(), L"") << name;
+        EXPECT_EQ(item.Company(), L"") << name;
+        EXPECT_EQ(item.Version(), L"") << name;
+    }
+}
+
 TEST(FileInfoCache, IconsByKind) {
     // The shell's small icon of the extension, without opening the file.
     const TFileInfoItem& ext = GetFileInfoItem(L"Z:\\nowhere\\module.dll", L"", TIconType::itExtension);

@@ -3,7 +3,10 @@
 //   vthelper sleep [ms]
 //   vthelper modules [count] [ms]   (loads count of the system's DLLs first)
 //   vthelper window|toolwindow|appwindow|owned|hidden [title] [ms]
+//   vthelper locked [ms]   (sleeps with an access list that lets only SYSTEM open it)
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <string>
 
 namespace {
@@ -57,6 +60,22 @@ int wmain(int argc, wchar_t** argv) {
                 --wanted;
         if (search != INVALID_HANDLE_VALUE) FindClose(search);
         Sleep(argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 120000);
+        return 0;
+    }
+    if (mode == L"locked") {
+        // What a service or another user's process is to a standard user:
+        // not even a limited query may open it.
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        BOOL present = FALSE, defaulted = FALSE;
+        PACL dacl = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;SY)", SDDL_REVISION_1, &sd, nullptr) ||
+            !GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted) ||
+            SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT,
+                            DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
+                            nullptr) != ERROR_SUCCESS)
+            return 3;
+        LocalFree(sd);
+        Sleep(argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 120000);
         return 0;
     }
     if (mode == L"sleep") {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <map>
+#include <vector>
+#include "system/DevicePath.h"
 #include "system/ImagePathCache.h"
 #include "system/SystemLogic.h"
 
@@ -135,4 +137,35 @@ TEST(ImagePathCache, KeepsNothingWithoutAStartTimeOrAPath) {
     }
     EXPECT_EQ(source.Questions, 6);
     EXPECT_EQ(cache.Count(), 0u);
+}
+
+TEST(DevicePath, NtPathsBecomeDriveLetterAndUncPaths) {
+    const std::vector<vtx::TDosDevice> devices{{L"C:", L"\\Device\\HarddiskVolume1"},
+                                               {L"D:", L"\\Device\\HarddiskVolume10"},
+                                               {L"E:", L"\\Device\\CdRom0"}};
+    struct Case { const wchar_t* nt; const wchar_t* dos; };
+    const Case cases[] = {
+        {L"\\Device\\HarddiskVolume1\\Windows\\System32\\svchost.exe", L"C:\\Windows\\System32\\svchost.exe"},
+        // A device name is a whole component: volume 10 is not volume 1.
+        {L"\\Device\\HarddiskVolume10\\Tools\\a.exe", L"D:\\Tools\\a.exe"},
+        {L"\\device\\harddiskvolume1\\x.exe", L"C:\\x.exe"},
+        // Exactly the device: the drive's root.
+        {L"\\Device\\HarddiskVolume1", L"C:\\"},
+        {L"\\Device\\CdRom0\\setup.exe", L"E:\\setup.exe"},
+        // No drive letter stands for the device: no path.
+        {L"\\Device\\HarddiskVolume7\\Windows\\a.exe", L""},
+        {L"\\Device\\HarddiskVolume", L""},
+        {L"\\Device\\Mup\\server\\share\\dir\\file.exe", L"\\\\server\\share\\dir\\file.exe"},
+        {L"\\Device\\Mup", L""},
+        {L"\\Device\\Mupx\\a.exe", L""},
+        {L"\\??\\C:\\Windows\\notepad.exe", L"C:\\Windows\\notepad.exe"},
+        {L"\\\\?\\C:\\Program Files\\App\\app.exe", L"C:\\Program Files\\App\\app.exe"},
+        {L"\\\\?\\UNC\\server\\share\\a.exe", L"\\\\server\\share\\a.exe"},
+        {L"\\??\\UNC\\server\\share\\a.exe", L"\\\\server\\share\\a.exe"},
+        // What the kernel names its own pseudo-processes by.
+        {L"Registry", L""},
+        {L"", L""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(vtx::DosPathFromNtPath(c.nt, devices), c.dos);
+    EXPECT_EQ(vtx::DosPathFromNtPath(L"\\Device\\HarddiskVolume1\\a.exe", {}), L"");
 }
