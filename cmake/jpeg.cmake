@@ -7,6 +7,11 @@ if(VANTREL_JPEG_INCLUDE AND VANTREL_JPEG_LIB)
   target_include_directories(vantrel_jpeg INTERFACE ${VANTREL_JPEG_INCLUDE})
   target_link_libraries(vantrel_jpeg INTERFACE ${VANTREL_JPEG_LIB})
 else()
+  if(MINGW AND NOT CMAKE_CROSSCOMPILING)
+    # MSYS2 has both libjpeg.dll.a and libjpeg.a: the static one keeps the
+    # program a single file without libjpeg-8.dll beside it.
+    set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+  endif()
   find_package(JPEG REQUIRED)
   add_library(vantrel_jpeg INTERFACE)
   target_link_libraries(vantrel_jpeg INTERFACE JPEG::JPEG)

@@ -1,6 +1,7 @@
 # GoogleTest from the machine's sources, built with whatever compiler this tree uses.
 if(EXISTS "${VANTREL_GTEST_SOURCE}/CMakeLists.txt")
-  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  # The program links the static runtime (/MT); the tests must match it.
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(${VANTREL_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

@@ -51,6 +51,7 @@ TCMain::TCMain() {
     FitTextPanel(spUser);
     FitTextPanel(spComputer);
     f.OnDpiChanged = [this](TComponent*, UINT oldDpi, UINT newDpi) { FormDpiChanged(oldDpi, newDpi); };
+    f.OnEndSession = [this](TComponent* sender) { SessionEnding(sender); };
 
     // A failing first tick is shown and the start goes on.
     try {
@@ -77,6 +78,7 @@ TCMain::~TCMain() {
         list->OnResize = nullptr;
     }
     f.OnDpiChanged = nullptr;
+    f.OnEndSession = nullptr;
 }
 
 void TCMain::MenuItemClick(TComponent* sender) {
@@ -303,6 +305,12 @@ void TCMain::ShowProcessModules(TComponent*) {
     if (id == -1 || id == 0 || !row || !ProcessStillRunning(row->ProcessId, row->StartTime)) return;
     if (ListLoadedModules(list, static_cast<std::uint32_t>(id), false))
         FillListView(*f.lsvModules, *f.ModulleIconList, list, true);
+}
+
+void TCMain::SessionEnding(TComponent*) {
+    CollectColumnWidths(*frmMain->lsvProcesses, CRegistry().ProcessItems);
+    CRegistry().FormSave(*frmMain);
+    CRegistry().Save();
 }
 
 void TCMain::CopyList(TComponent* sender) {

@@ -34,6 +34,9 @@ public:
     std::int32_t SelectedProcessId() const;
     void ShowProcessModules(TComponent* sender);
     void SwitchToProcess(TComponent* sender);
+    // Writes what the end of the run writes: the session is ending, and the
+    // process may not see the end of its message loop.
+    void SessionEnding(TComponent* sender);
     // Ctrl+C in either list: the list as a table on the clipboard.
     void CopyList(TComponent* sender);
 

@@ -4,10 +4,13 @@
 #include "app/ControllerMain.h"
 #include "instances/VtxAppInst.h"
 #include "toolkit/Application.h"
+#include "toolkit/ComApartment.h"
 #include "toolkit/Errors.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace vtx;
+    // Before any shell call: module icons and links go through the shell.
+    const TComApartment apartment;
     // The hidden application window exists first, so a later start finds it.
     Application().Initialize();
     try {

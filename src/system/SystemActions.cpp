@@ -100,7 +100,8 @@ std::wstring LastErrorText() { return SystemErrorText(::GetLastError()); }
 
 void ExitWindowsSession(bool logoff, bool reboot, bool powerOff, bool force) {
     UINT flags = ExitWindowsFlags(logoff, reboot, powerOff, force);
-    if (SystemFacts().PlatformId == VER_PLATFORM_WIN32_NT) EnableShutdownPrivilege();
+    if (SystemFacts().PlatformId == VER_PLATFORM_WIN32_NT && ExitNeedsShutdownPrivilege(flags))
+        EnableShutdownPrivilege();
     // Ignored: a refused end of the session leaves it running; nothing is reported.
     static_cast<void>(SessionSeam().ExitWindowsEx(flags, 0));
 }

@@ -48,6 +48,11 @@ std::uint32_t ExitWindowsFlags(bool logoff, bool reboot, bool powerOff, bool for
     return flags;
 }
 
+bool ExitNeedsShutdownPrivilege(std::uint32_t flags) {
+    constexpr std::uint32_t Force = 0x4, ForceIfHung = 0x10, Logoff = 0x0;
+    return (flags & ~(Force | ForceIfHung)) != Logoff;
+}
+
 std::wstring CutAtFirstZero(std::wstring text) {
     std::wstring::size_type zero = text.find(L'\0');
     if (zero != std::wstring::npos) text.resize(zero);

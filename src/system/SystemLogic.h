@@ -11,6 +11,9 @@ std::wstring UptimeTextFromTicks(std::uint32_t ms);
 
 // ExitWindowsEx flags: logoff wins over reboot, reboot over power-off.
 std::uint32_t ExitWindowsFlags(bool logoff, bool reboot, bool powerOff, bool force);
+// Reboot and shutdown need SeShutdownPrivilege; a log-off does not, and a
+// user without it (a terminal server, a kiosk) can still sign out.
+bool ExitNeedsShutdownPrivilege(std::uint32_t flags);
 
 // The text up to its first zero character; unchanged when it holds none.
 std::wstring CutAtFirstZero(std::wstring text);

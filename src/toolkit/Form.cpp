@@ -157,6 +157,12 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_ENDSESSION:
+        if (wp) {
+            TNotifyEvent handler = OnEndSession;
+            FireEvent(handler, this);
+        }
+        return 0;
     case WM_COMMAND:
         if (lp == 0 && DispatchMenuCommand(LOWORD(wp))) return 0;
         break;

@@ -55,6 +55,9 @@ public:
     TNotifyEvent OnDeactivate;
     // After the form and its children were scaled to a monitor of another dpi.
     std::function<void(TComponent* sender, UINT oldDpi, UINT newDpi)> OnDpiChanged;
+    // The session ends (sign-out, restart, shutdown): the process may be ended
+    // right after this returns, before any message loop ends.
+    TNotifyEvent OnEndSession;
     // Called for commands of a menu or of a popup menu tracked for this form.
     bool DispatchMenuCommand(WORD id);
 

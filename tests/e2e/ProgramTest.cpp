@@ -587,4 +587,37 @@ TEST_F(VantrelProgram, FileExitWritesPlacementAndFourteenItemValues) {
     }
 }
 
+TEST_F(VantrelProgram, TheEndOfTheSessionWritesTheSettingsBeforeTheProcessIsEnded) {
+    Vantrel app;
+    ASSERT_TRUE(app.Start());
+    ::SetWindowPos(app.Form, nullptr, 0, 0, 1010, 650, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT r{};
+    ::GetWindowRect(app.Form, &r);
+    ASSERT_TRUE(app.Popup(L"iv"));  // Items, Version: shown
+    ASSERT_TRUE(WaitUntil([&] { return ColumnWidth(app.Processes, 5) == 80; }, kStepMs));
+    // As Windows does at a sign-out: every top-level window is asked, then
+    // told, and the process may be ended right after.
+    const std::vector<HWND> windows = WindowsOfProcess(app.Id());
+    ASSERT_FALSE(windows.empty());
+    for (HWND wnd : windows) {
+        DWORD_PTR answer = 0;
+        ::SendMessageTimeoutW(wnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, kStepMs, &answer);
+        EXPECT_NE(answer, 0u) << "a window refused the end of the session";
+    }
+    for (HWND wnd : windows)
+        ::SendMessageTimeoutW(wnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, kStepMs, nullptr);
+    ::TerminateProcess(app.Process.Handle(), 0);
+    app.Process.Wait(kStepMs);
+
+    std::wstring value;
+    ASSERT_TRUE(ReadSetting(L"Forms", L"frmMainWidth", value));
+    EXPECT_EQ(value, std::to_wstring(r.right - r.left));
+    ASSERT_TRUE(ReadSetting(L"Forms", L"frmMainHeight", value));
+    EXPECT_EQ(value, std::to_wstring(r.bottom - r.top));
+    ASSERT_TRUE(ReadSetting(L"Items", L"5visible", value));
+    EXPECT_EQ(value, L"1");
+    ASSERT_TRUE(ReadSetting(L"Items", L"1width", value));
+    EXPECT_EQ(value, L"235");
+}
+
 } // namespace

@@ -5,6 +5,9 @@
 #include <shellapi.h>
 #include "fileinfo/KbxFileInfoClasses.h"
 #include "helpers/TestSupport.h"
+#include "toolkit/Text.h"
+#include <cwchar>
+#include <vector>
 
 using namespace vtx;
 
@@ -14,6 +17,24 @@ using vtest::Fixture;
 using vtest::SystemFile;
 
 } // namespace
+
+// The product name of the file's first translation, as VerQueryValueW finds it.
+std::wstring PlatformProductName(const std::wstring& file) {
+    DWORD handle = 0;
+    std::vector<BYTE> data(::GetFileVersionInfoSizeW(file.c_str(), &handle));
+    if (data.empty() || !::GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(data.size()), data.data()))
+        return L"";
+    void* translation = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &translation, &length) || length < 4)
+        return L"";
+    const auto* pair = static_cast<const WORD*>(translation);
+    wchar_t path[80];
+    swprintf(path, 80, L"\\StringFileInfo\\%04x%04x\\ProductName", pair[0], pair[1]);
+    void* value = nullptr;
+    if (!::VerQueryValueW(data.data(), path, &value, &length) || !value) return L"";
+    return vtx::TrimBlanks(static_cast<const wchar_t*>(value));
+}
 
 TEST(FileInfoCache, NotCreatedBeforeTheFirstLookup) {
     EXPECT_FALSE(FileInfoCacheCreated());
@@ -39,7 +60,8 @@ TEST(FileInfoCache, ItemHoldsTheTrimmedTexts) {
     EXPECT_EQ(spaced.Version(), L"3.1.4.15");
 
     const TFileInfoItem& kernel = GetFileInfoItem(SystemFile(L"kernel32.dll"), L"", TIconType::itFile);
-    EXPECT_EQ(kernel.Product(), L"Wine");
+    EXPECT_EQ(kernel.Product(), PlatformProductName(SystemFile(L"kernel32.dll")));  // "Wine" under Wine
+    EXPECT_FALSE(kernel.Product().empty());
     EXPECT_FALSE(kernel.Company().empty());
 }
 

@@ -107,7 +107,10 @@ TEST(VersionReader, RootWithoutStringTablesReadsEmptyTexts) {
 
 TEST(VersionReader, ReadsTheFilesOfThePrefix) {
     const TVtxFileVersionInfo kernel(SystemFile(L"kernel32.dll"));
-    EXPECT_EQ(kernel.ProductName(), L"Wine");
+    // "Wine" under Wine, the Windows product name on Windows.
+    const std::wstring kernelTexts = PlatformValues(SystemFile(L"kernel32.dll"), kernel.Languages().at(0));
+    EXPECT_EQ(kernel.ProductName(), kernelTexts.substr(0, kernelTexts.find(L'|')));
+    EXPECT_FALSE(kernel.ProductName().empty());
     EXPECT_FALSE(kernel.FileVersion().empty());
     EXPECT_EQ(kernel.FixedInfo().dwSignature, 0xFEEF04BDu);
 

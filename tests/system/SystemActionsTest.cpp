@@ -109,11 +109,11 @@ TEST_F(SessionEnding, PassesTheTableFlagsAfterEnablingTheShutdownPrivilege) {
     EXPECT_EQ(R.ExitFlags, (std::vector<UINT>{0x0, 0x2, 0x9, 0x0, 0x6, 0x1}));
     EXPECT_EQ(R.ExitReasons, std::vector<DWORD>(6, 0));
     EXPECT_TRUE(R.Lines.empty());
-    EXPECT_EQ(R.TokenOpens, 6);  // a log-off enables the privilege too
+    EXPECT_EQ(R.TokenOpens, 4);  // a log-off needs no shutdown privilege
     EXPECT_EQ(R.TokenAccess, 0x28u);
     EXPECT_EQ(R.PrivilegeName, L"SeShutdownPrivilege");
     EXPECT_FALSE(R.SystemNameGiven);
-    EXPECT_EQ(R.Adjusts, 6);
+    EXPECT_EQ(R.Adjusts, 4);
     EXPECT_FALSE(R.DisableAll);
     EXPECT_EQ(R.Adjusted.PrivilegeCount, 1u);
     EXPECT_EQ(R.Adjusted.Privileges[0].Attributes, static_cast<DWORD>(SE_PRIVILEGE_ENABLED));
@@ -121,6 +121,22 @@ TEST_F(SessionEnding, PassesTheTableFlagsAfterEnablingTheShutdownPrivilege) {
     EXPECT_EQ(R.Adjusted.Privileges[0].Luid.HighPart, R.LookedUp.HighPart);
     EXPECT_FALSE(R.PreviousStateAsked);
     EXPECT_TRUE(R.ReturnLengthGiven);
+}
+
+TEST_F(SessionEnding, ALogOffNeedsNoShutdownPrivilege) {
+    // A user whose token refuses every privilege step, with no output to say so.
+    Writable = false;
+    for (int failAt : {1, 2, 3, 4}) {
+        R = TRecord{};
+        FailAt = failAt;
+        EXPECT_NO_THROW(ExitWindowsSession(true, false, false, false)) << failAt;
+        EXPECT_NO_THROW(ExitWindowsSession(true, false, false, true)) << failAt;
+        EXPECT_EQ(R.ExitFlags, (std::vector<UINT>{0x0, 0x4})) << failAt;
+        EXPECT_EQ(R.TokenOpens, 0) << failAt;
+        EXPECT_TRUE(R.Lines.empty()) << failAt;
+        // A reboot still asks for it, and still fails without it.
+        EXPECT_ANY_THROW(ExitWindowsSession(false, true, false, false)) << failAt;
+    }
 }
 
 TEST_F(SessionEnding, OutsideTheNtFamilyNoTokenIsOpened) {
@@ -254,9 +270,14 @@ protected:
         wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.lpszClassName = L"VtMinimizeTest";
         ::RegisterClassW(&wc);
+        // The walk goes down the z order from its start window through every
+        // window after it: as children of one host window of the test's own,
+        // it minimises nothing but what the test made, also on a real desktop.
+        Host = ::CreateWindowExW(0, wc.lpszClassName, L"vt-min-host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 600,
+                                 400, nullptr, nullptr, wc.hInstance, nullptr);
         for (HWND* w : {&Bottom, &Middle, &Top, &Hidden}) {
-            DWORD style = WS_OVERLAPPEDWINDOW | (w == &Hidden ? 0 : WS_VISIBLE);
-            *w = ::CreateWindowExW(0, wc.lpszClassName, L"vt-min", style, 20, 20, 200, 120, nullptr, nullptr,
+            DWORD style = WS_CHILD | WS_OVERLAPPEDWINDOW | (w == &Hidden ? 0 : WS_VISIBLE);
+            *w = ::CreateWindowExW(0, wc.lpszClassName, L"vt-min", style, 20, 20, 200, 120, Host, nullptr,
                                    wc.hInstance, nullptr);
         }
     }
@@ -288,7 +309,7 @@ protected:
         return {::IsIconic(Top) != 0, ::IsIconic(Middle) != 0, ::IsIconic(Bottom) != 0};
     }
 
-    static inline HWND Hidden = nullptr, Top = nullptr, Middle = nullptr, Bottom = nullptr;
+    static inline HWND Host = nullptr, Hidden = nullptr, Top = nullptr, Middle = nullptr, Bottom = nullptr;
 };
 
 TEST_F(Minimizing, WalksDownFromTheStartWindow) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <objbase.h>
+#include <thread>
 #include "toolkit/Application.h"
+#include "toolkit/ComApartment.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Errors.h"
 #include "toolkit/Form.h"
@@ -237,4 +240,24 @@ TEST_F(ToolkitTest, AFormThatDestroysItsWindowFirstFreesItsControlsInAnyOrder) {
         EXPECT_FALSE(::IsWindow(wnd));
         EXPECT_EQ(vtx::TControl::FromHandle(wnd), nullptr);
     }
+}
+
+TEST(ComApartment, EntersASingleThreadedApartmentAndLeavesIt) {
+    // On a thread of its own, so the test's main thread stays as it was.
+    HRESULT inside = E_FAIL, after = E_FAIL;
+    bool entered = false;
+    std::thread worker([&] {
+        {
+            const vtx::TComApartment apartment;
+            entered = apartment.Entered();
+            inside = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // already in it
+            if (SUCCEEDED(inside)) ::CoUninitialize();
+        }
+        after = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);  // left: another kind may enter
+        if (SUCCEEDED(after)) ::CoUninitialize();
+    });
+    worker.join();
+    EXPECT_TRUE(entered);
+    EXPECT_EQ(inside, S_FALSE);
+    EXPECT_EQ(after, S_OK);
 }
