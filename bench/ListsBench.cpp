@@ -28,15 +28,15 @@ double ElapsedMs(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-int RowOfProduct(const vtx::TListView& list, const std::wstring& product) {
-    for (int i = 0; i < list.ItemCount(); ++i)
-        if (list.Item(i).SubItems[0] == product) return i;
+int RowOfProduct(vtx::TListModel& rows, const std::wstring& product) {
+    for (int i = 0; i < rows.Count(); ++i)
+        if (rows.Text(i, vtx::TProcessColumn::Product) == product) return i;
     return -1;
 }
 
-int RowOfId(const vtx::TListView& list, DWORD pid) {
-    for (int i = 0; i < list.ItemCount(); ++i)
-        if (list.ItemData(i) == static_cast<vtx::TItemData>(pid)) return i;
+int RowOfId(const vtx::TListModel& rows, DWORD pid) {
+    for (int i = 0; i < rows.Count(); ++i)
+        if (rows.Row(i).ProcessId == pid) return i;
     return -1;
 }
 
@@ -52,7 +52,7 @@ void RefreshesAndModuleFills() {
         TCMain main;
         auto& list = *main.frmMain->lsvProcesses;
         auto& moduleList = *main.frmMain->lsvModules;
-        int row = RowOfProduct(list, L"VtHelper");
+        int row = RowOfProduct(main.Processes, L"VtHelper");
         auto refresh = [&] { main.RefreshProcessList(nullptr); };
         auto modules = [&] {
             list.SelectItem(row);
@@ -84,7 +84,7 @@ void RefreshesAndModuleFills() {
     ::Sleep(2000);
     TCMain main;
     auto& list = *main.frmMain->lsvProcesses;
-    int row = RowOfId(list, many.Id());
+    int row = RowOfId(main.Processes, many.Id());
     if (row < 0) {
         std::printf("module fill of a process with many modules: helper not listed\n");
         return;

@@ -76,10 +76,9 @@ int wmain() {
         TCMain main;
         main.frmMain->Show();
         auto& list = *main.frmMain->lsvProcesses;
-        std::wstring id = ProcessIdText(static_cast<std::int32_t>(helper.Id()));
         auto helperRow = [&] {
-            for (int i = 0; i < list.ItemCount(); ++i)
-                if (list.Item(i).SubItems[5] == id) return i;
+            for (int i = 0; i < main.Processes.Count(); ++i)
+                if (main.Processes.Row(i).ProcessId == helper.Id()) return i;
             return -1;
         };
         auto fillModules = [&] {

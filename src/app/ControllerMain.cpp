@@ -1,5 +1,6 @@
 #include "app/ControllerMain.h"
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include "app/ListLogic.h"
 #include "app/ListRows.h"
@@ -17,6 +18,10 @@ namespace vtx {
 
 namespace {
 
+// Reading ahead: a slice per timer tick, each at most this long.
+constexpr unsigned ReadAheadIntervalMs = 10;
+constexpr std::uint32_t ReadAheadSliceMs = 15;
+
 TProcessIdIndex IndexOf(const TStringList& processes) {
     // The same case rule as the enumeration's name matching.
     TProcessIdIndex index(FoldFileNameCase);
@@ -26,7 +31,10 @@ TProcessIdIndex IndexOf(const TStringList& processes) {
 
 } // namespace
 
-TCMain::TCMain() {
+TCMain::TCMain()
+    : Processes(*frmMain->lsvProcesses, *frmMain->ProcessIconList, ProcessColumnDesigns, TIconType::itFile, *frmMain),
+      Modules(*frmMain->lsvModules, *frmMain->ModulleIconList, ModuleColumnDesigns, TIconType::itExtension,
+              *frmMain) {
     TfrmMain& f = *frmMain;
     auto click = [this](TComponent* sender) { MenuItemClick(sender); };
     for (TMenuItem* item : {f.mniExit, f.mniShutdownprocess, f.mniMinimize, f.mniStartscreensaver, f.mniLogout,
@@ -43,6 +51,9 @@ TCMain::TCMain() {
 
     RefreshListTimer = RefreshPeriodTicks;
     UpdateTimer = std::make_unique<TTimer>();
+    FReadAhead = std::make_unique<TTimer>();
+    FReadAhead->SetInterval(ReadAheadIntervalMs);
+    FReadAhead->SetOnTimer([this](TComponent* sender) { ReadAheadTimer(sender); });
     SeedColumnWidths(*f.lsvProcesses, CRegistry().ProcessItems);
 
     TStatusBar& bar = *f.stbStatus;
@@ -65,6 +76,7 @@ TCMain::TCMain() {
 TCMain::~TCMain() {
     CollectColumnWidths(*frmMain->lsvProcesses, CRegistry().ProcessItems);
     UpdateTimer.reset();
+    FReadAhead.reset();
     // The window outlives the controller: nothing of it may call back here.
     TfrmMain& f = *frmMain;
     for (TMenuItem* item : {f.mniExit, f.mniShutdownprocess, f.mniMinimize, f.mniStartscreensaver, f.mniLogout,
@@ -109,41 +121,17 @@ void TCMain::MenuItemClick(TComponent* sender) {
     }
 }
 
-void TCMain::FillListView(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList) {
+void TCMain::FillListView(TListView& listView, TImageList&, const TStringList& list, bool isModuleList) {
     std::vector<TListRow> rows;
     rows.reserve(static_cast<size_t>(list.Count()));
-    if (!isModuleList) {
-        std::vector<TProcessEntry> entries;
-        for (const auto& entry : list) entries.push_back({entry.Text, static_cast<std::uint32_t>(entry.Value), 0});
-        rows = RowsOfProcesses(std::move(entries));
-        ProcessRows = rows;
-        FillRowsMeasured(listView, imageList, rows, false);
-        return;
-    }
-    // A module row shows no ID; it only goes into the cache item of a file seen
-    // for the first time, so the table is read once, when such a file turns up.
-    std::optional<TProcessIdIndex> index;
     for (const auto& entry : list) {
-        const TFileInfoItem* item = FileInfoCache().Find(entry.Text);
-        if (!item) {
-            if (!index) {
-                TStringList processes;
-                if (!ListRunningProcesses(processes, true)) processes.Clear();
-                index = IndexOf(processes);
-            }
-            item = &GetFileInfoItem(entry.Text, ProcessIdText(index->Find(entry.Text)), TIconType::itExtension);
-        }
-        rows.push_back({entry.Text, item, 0, 0});
+        TListRow& row = rows.emplace_back();
+        row.FileName = entry.Text;
+        if (!isModuleList) row.ProcessId = static_cast<std::uint32_t>(entry.Value);
     }
-    FillRowsMeasured(listView, imageList, rows, true);
-}
-
-void TCMain::FillRowsMeasured(TListView& listView, TImageList& imageList, const std::vector<TListRow>& rows,
-                              bool isModuleList) {
-    // One drawing surface for all the path measurements of the fill.
-    TTextMeasurer measurer(frmMain->Handle(), frmMain->DesignFont());
-    TTextMeasure measure = [&measurer](const std::wstring& text) { return measurer.Width(text); };
-    FillRows(listView, imageList, rows, isModuleList, measure);
+    TListModel& model = &listView == frmMain->lsvModules.get() ? Modules : Processes;
+    model.Assign(std::move(rows));
+    FReadAhead->SetEnabled(true);
 }
 
 void TCMain::RefreshProcessList(TComponent*) {
@@ -159,14 +147,22 @@ void TCMain::RefreshProcessList(TComponent*) {
 
     // The image list keeps one image per file for the whole run: a refresh
     // adds only the icons of files it has not shown before.
+    // Rows only: a row's file is read when the row is first drawn or read.
     processes.Clear();
-    ProcessRows.clear();
     {
         std::vector<TProcessEntry> entries;
+        std::vector<TListRow> rows;
         if (ListProcessEntries(entries, true)) {
-            ProcessRows = RowsOfProcesses(std::move(entries));
-            FillRowsMeasured(processes, *f.ProcessIconList, ProcessRows, false);
+            rows.reserve(entries.size());
+            for (TProcessEntry& entry : entries) {
+                TListRow& row = rows.emplace_back();
+                row.FileName = std::move(entry.FileName);
+                row.ProcessId = entry.Id;
+                row.StartTime = entry.StartTime;
+            }
         }
+        Processes.Assign(std::move(rows));
+        FReadAhead->SetEnabled(true);
     }
 
     int row = std::min(selected, processes.ItemCount() - 1);
@@ -183,12 +179,9 @@ void TCMain::TerminateSelectedProcess() {
     TListView& processes = *frmMain->lsvProcesses;
     if (processes.ItemFocused() < 0) return;
     std::int32_t id = SelectedProcessId();
-    auto rowName = [&processes]() -> std::wstring {
+    auto rowName = [&]() -> std::wstring {
         int row = processes.ItemFocused();
-        if (row < 0) return L"";
-        const auto& subs = processes.Item(row).SubItems;
-        const auto product = static_cast<size_t>(SubItemOf(TProcessColumn::Product));
-        return subs.size() > product ? subs[product] : L"";
+        return row >= 0 && row < Processes.Count() ? Processes.Text(row, TProcessColumn::Product) : L"";
     };
     auto cannot = [&] {
         MessageDlg(L"Can not terminate " + rowName() + L".", TMsgDlgType::mtInformation, TMsgDlgButtons::mbOK);
@@ -211,11 +204,7 @@ void TCMain::TerminateSelectedProcess() {
         if (process && ProcessHandleIs(process.get(), static_cast<std::uint32_t>(id), startTime) &&
             ::TerminateProcess(process.get(), 0)) {
             int focused = processes.ItemFocused();
-            if (focused >= 0) {
-                processes.DeleteItem(focused);
-                if (static_cast<size_t>(focused) < ProcessRows.size())
-                    ProcessRows.erase(ProcessRows.begin() + focused);
-            }
+            if (focused >= 0 && focused < Processes.Count()) Processes.Delete(focused);
         } else {
             cannot();
         }
@@ -291,20 +280,38 @@ std::int32_t TCMain::SelectedProcessId() const {
 
 const TListRow* TCMain::FocusedProcessRow() const {
     const int row = frmMain->lsvProcesses->ItemFocused();
-    return row >= 0 && static_cast<size_t>(row) < ProcessRows.size() ? &ProcessRows[static_cast<size_t>(row)]
-                                                                       : nullptr;
+    return row >= 0 && row < Processes.Count() ? &Processes.Row(row) : nullptr;
 }
 
 void TCMain::ShowProcessModules(TComponent*) {
     TfrmMain& f = *frmMain;
-    f.lsvModules->Clear();
+    Modules.Clear();
     TStringList list;
     std::int32_t id = SelectedProcessId();
     const TListRow* row = FocusedProcessRow();
     // ID 0 is the idle process, and to the module snapshot "this process".
     if (id == -1 || id == 0 || !row || !ProcessStillRunning(row->ProcessId, row->StartTime)) return;
-    if (ListLoadedModules(list, static_cast<std::uint32_t>(id), false))
-        FillListView(*f.lsvModules, *f.ModulleIconList, list, true);
+    if (!ListLoadedModules(list, static_cast<std::uint32_t>(id), false)) return;
+    // A module row shows no ID; it only goes into the cache item of a file
+    // seen for the first time, so the table is read once, when such a file
+    // is first read.
+    auto index = std::make_shared<std::optional<TProcessIdIndex>>();
+    Modules.ItemIdOf = [index](const TListRow& module) {
+        if (!*index) {
+            TStringList processes;
+            if (!ListRunningProcesses(processes, true)) processes.Clear();
+            *index = IndexOf(processes);
+        }
+        return ProcessIdText((*index)->Find(module.FileName));
+    };
+    FillListView(*f.lsvModules, *f.ModulleIconList, list, true);
+}
+
+void TCMain::ReadAheadTimer(TComponent*) {
+    // The rows on screen were read as they were drawn; the others are read
+    // in slices short enough that input never waits for long.
+    const bool done = Processes.ReadAhead(ReadAheadSliceMs) && Modules.ReadAhead(ReadAheadSliceMs);
+    if (done) FReadAhead->SetEnabled(false);
 }
 
 void TCMain::SessionEnding(TComponent*) {
@@ -316,8 +323,12 @@ void TCMain::SessionEnding(TComponent*) {
 void TCMain::CopyList(TComponent* sender) {
     auto* list = dynamic_cast<TListView*>(sender);
     if (!list) return;
+    const bool isModuleList = list == frmMain->lsvModules.get();
+    TListModel& model = isModuleList ? Modules : Processes;
+    const std::wstring text =
+        model.TableText(ShownColumns(*list, CRegistry().ProcessItems, isModuleList), list->SelectedIndex());
     // No box: the count panel says it until the next tick renews it.
-    if (!SetClipboardText(frmMain->Handle(), ListTableText(*list)))
+    if (!SetClipboardText(frmMain->Handle(), text))
         frmMain->stbStatus->SetPanelText(spProcessCount, L"Clipboard busy");
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include "app/KbxControllerCustomMain.h"
+#include "app/ListModel.h"
 #include "app/ListRows.h"
 #include "settings/ProcessColumns.h"
 #include "toolkit/StringList.h"
@@ -20,8 +21,9 @@ public:
     // Seconds left until the next automatic refresh.
     std::int32_t RefreshListTimer = RefreshPeriodTicks;
     std::unique_ptr<TTimer> UpdateTimer;
-    // The process list's rows, in the list's order: what each row stands for.
-    std::vector<TListRow> ProcessRows;
+    // The rows of the two lists, in the lists' order.
+    TListModel Processes;
+    TListModel Modules;
 
     void MenuItemClick(TComponent* sender);
     void FillListView(TListView& listView, TImageList& imageList, const TStringList& list, bool isModuleList);
@@ -44,8 +46,9 @@ private:
     // A text panel's width: its text's width and a margin.
     void FitTextPanel(int index);
     void FormDpiChanged(UINT oldDpi, UINT newDpi);
-    void FillRowsMeasured(TListView& listView, TImageList& imageList, const std::vector<TListRow>& rows,
-                          bool isModuleList);
+    // Reads the files of rows not yet drawn, in slices between input.
+    void ReadAheadTimer(TComponent* sender);
+    std::unique_ptr<TTimer> FReadAhead;
     // The focused process row's own process; nullptr when no row has the focus.
     const TListRow* FocusedProcessRow() const;
     bool FMemoryErrorShown = false;

@@ -54,23 +54,6 @@ std::int32_t ProcessIdFromText(const std::wstring& text) {
     return static_cast<std::int32_t>(value);
 }
 
-std::vector<std::wstring> RowSubItems(const TRowTexts& texts, const std::wstring& fileName, std::wstring path,
-                                      const std::wstring& idText, bool isModuleList) {
-    // One more placeholder than the list has text columns; it is never shown.
-    std::vector<std::wstring> subItems(isModuleList ? ModuleColumnCount : ProcessColumnCount, L"-");
-    auto at = [&subItems](TProcessColumn column) -> std::wstring& {
-        return subItems[static_cast<size_t>(SubItemOf(column))];
-    };
-    at(TProcessColumn::Path) = std::move(path);
-    at(TProcessColumn::Product) =
-        texts.Product.empty() || texts.Product == L"-" ? FileNamePart(fileName) : texts.Product;
-    at(TProcessColumn::Company) = texts.Company;
-    at(TProcessColumn::Description) = texts.Description;
-    at(TProcessColumn::Version) = texts.Version;
-    if (!isModuleList) at(TProcessColumn::Id) = idText;
-    return subItems;
-}
-
 void TProcessIdIndex::Add(const std::wstring& text, std::uint32_t id) {
     auto value = static_cast<std::int32_t>(id);
     FByText.emplace(FFold(text), value);

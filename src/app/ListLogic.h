@@ -24,18 +24,6 @@ std::wstring ProcessIdText(std::int32_t id);
 // "$" + text read as a signed 32-bit hexadecimal number; -1 when it does not convert.
 std::int32_t ProcessIdFromText(const std::wstring& text);
 
-// A file's version texts, as a row shows them.
-struct TRowTexts {
-    std::wstring Product, Company, Description, Version;
-};
-
-// The sub-items of a row, from the Process (or Module) column onward: "-"
-// placeholders overwritten by the texts, the path and (process list only) the
-// ID text; the last one lies beyond the list's columns. A file without a
-// product name, or with "-", shows its file name instead.
-std::vector<std::wstring> RowSubItems(const TRowTexts& texts, const std::wstring& fileName, std::wstring path,
-                                      const std::wstring& idText, bool isModuleList);
-
 // The text a list is copied as: cells joined by tabs, lines by CR LF (none
 // after the last); a tab, CR or LF inside a cell becomes a space, so that the
 // text pastes into a spreadsheet cell for cell.

@@ -1,5 +1,6 @@
 #include "toolkit/ListView.h"
 #include <windowsx.h>
+#include <algorithm>
 #include "toolkit/Application.h"
 #include "toolkit/ColumnRules.h"
 #include "toolkit/Dpi.h"
@@ -12,7 +13,7 @@ TListView::TListView(TWinControl* parent, const std::wstring& name, bool rowSele
     Name = name;
     CreateHandle(parent, WS_EX_CLIENTEDGE, WC_LISTVIEWW,
                  WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_NOSORTHEADER |
-                     LVS_SHAREIMAGELISTS,
+                     LVS_SHAREIMAGELISTS | LVS_OWNERDATA,
                  L"");
     DWORD ex = LVS_EX_DOUBLEBUFFER;
     if (rowSelect) ex |= LVS_EX_FULLROWSELECT;
@@ -78,83 +79,23 @@ void TListView::ScaleForDpi(UINT oldDpi, UINT newDpi) {
     ApplyFillColumns();
 }
 
-int TListView::AddItem(TItemData data) {
-    FItems.push_back({});
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = ItemCount() - 1;
-    item.pszText = const_cast<wchar_t*>(L"");
-    item.iImage = I_IMAGENONE;
-    item.lParam = data;
-    ::SendMessageW(FHandle, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    return ItemCount() - 1;
+int TListView::ItemCount() const noexcept {
+    return static_cast<int>(::SendMessageW(FHandle, LVM_GETITEMCOUNT, 0, 0));
 }
 
-TItemData TListView::ItemData(int index) const noexcept {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
-    if (!::SendMessageW(FHandle, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return 0;
-    return item.lParam;
-}
-
-void TListView::SetItemData(int index, TItemData data) noexcept {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
-    item.lParam = data;
-    ::SendMessageW(FHandle, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-void TListView::SetItemImage(int index, int image) {
-    FItems.at(static_cast<size_t>(index)).ImageIndex = image;
-    LVITEMW item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = index;
-    item.iImage = image < 0 ? I_IMAGENONE : image;
-    ::SendMessageW(FHandle, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-void TListView::SetItemFileName(int index, std::wstring fileName) {
-    FItems.at(static_cast<size_t>(index)).FileName = std::move(fileName);
-}
-
-void TListView::WriteRowTexts(int index) {
-    const TListItem& row = FItems.at(static_cast<size_t>(index));
-    // A sub-item beyond the last column is kept but not shown.
-    for (size_t k = 0; k < row.SubItems.size() && static_cast<int>(k) + 1 < ColumnCount(); ++k) {
-        LVITEMW item{};
-        item.iSubItem = static_cast<int>(k) + 1;
-        item.pszText = const_cast<wchar_t*>(row.SubItems[k].c_str());
-        ::SendMessageW(FHandle, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    }
-}
-
-void TListView::SetSubItems(int index, std::vector<std::wstring> subItems) {
-    FItems.at(static_cast<size_t>(index)).SubItems = std::move(subItems);
-    WriteRowTexts(index);
-}
-
-void TListView::SetSubItem(int index, int subItem, const std::wstring& text) {
-    auto& subs = FItems.at(static_cast<size_t>(index)).SubItems;
-    if (subItem >= static_cast<int>(subs.size())) subs.resize(static_cast<size_t>(subItem) + 1);
-    subs[static_cast<size_t>(subItem)] = text;
-    if (subItem + 1 < ColumnCount()) {
-        LVITEMW item{};
-        item.iSubItem = subItem + 1;
-        item.pszText = const_cast<wchar_t*>(text.c_str());
-        ::SendMessageW(FHandle, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    }
+void TListView::SetItemCount(int count) {
+    // The control keeps the selection of a row that still exists; the rows'
+    // contents are asked for again all the same.
+    ::SendMessageW(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(count < 0 ? 0 : count), LVSICF_NOSCROLL);
+    InvalidateRows();
 }
 
 void TListView::DeleteItem(int index) {
-    FItems.erase(FItems.begin() + index);
     ::SendMessageW(FHandle, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
 }
 
-void TListView::Clear() {
-    FItems.clear();
-    ::SendMessageW(FHandle, LVM_DELETEALLITEMS, 0, 0);
+void TListView::InvalidateRows() noexcept {
+    if (FUpdateCount == 0) ::InvalidateRect(FHandle, nullptr, FALSE);
 }
 
 void TListView::BeginUpdate() noexcept {
@@ -206,8 +147,46 @@ LRESULT TListView::HandleNotify(NMHDR* header) {
         FireEvent(handler, this);
         break;
     }
+    case LVN_GETDISPINFOW:
+        return GetDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
+    case LVN_ODFINDITEMW:
+        return FindItem(*reinterpret_cast<NMLVFINDITEMW*>(header));
     }
     return 0;
+}
+
+LRESULT TListView::GetDisplayInfo(NMLVDISPINFOW& info) noexcept {
+    // Called while the control paints or answers a read from outside: an
+    // error leaves the cell empty instead of a box per painted row.
+    LVITEMW& item = info.item;
+    try {
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+            item.pszText[0] = L'\0';
+            if (Source.CellText) {
+                const std::wstring text = Source.CellText(item.iItem, item.iSubItem);
+                const size_t length = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+                text.copy(item.pszText, length);
+                item.pszText[length] = L'\0';
+            }
+        }
+        if (item.mask & LVIF_IMAGE) {
+            const int image = item.iSubItem == 0 && Source.ImageIndex ? Source.ImageIndex(item.iItem) : -1;
+            item.iImage = image < 0 ? I_IMAGENONE : image;
+        }
+    } catch (...) {
+        if (item.mask & LVIF_IMAGE) item.iImage = I_IMAGENONE;
+    }
+    return 0;
+}
+
+LRESULT TListView::FindItem(const NMLVFINDITEMW& find) noexcept {
+    const LVFINDINFOW& info = find.lvfi;
+    if (!(info.flags & (LVFI_STRING | LVFI_PARTIAL)) || !info.psz || !Source.FindRow) return -1;
+    try {
+        return Source.FindRow(info.psz, find.iStart, (info.flags & LVFI_WRAP) != 0);
+    } catch (...) {
+        return -1;
+    }
 }
 
 bool TListView::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -1,7 +1,9 @@
 // Report-style list view: columns with minimum, maximum and fill rules, rows
 // of an icon and sub-item texts, focus and selection, click events and a popup.
 #pragma once
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 #include "toolkit/Controls.h"
 
@@ -10,15 +12,17 @@ namespace vtx {
 class TImageList;
 class TPopupMenu;
 
-struct TListItem {
-    int ImageIndex = -1;
-    std::vector<std::wstring> SubItems;
-    // The file the row stands for, in full: the texts may show it shortened.
-    std::wstring FileName;
+// Where an owner-data list gets what it draws: the rows live in the
+// application's model, the control asks for the cells it shows.
+struct TListSource {
+    // The text of a row's cell (column 0 included); what the list shows.
+    std::function<std::wstring(int row, int column)> CellText;
+    // The row's image index in the list's image list; -1 for none.
+    std::function<int(int row)> ImageIndex;
+    // Type-ahead: the first row from Start on (wrapping to the top when Wrap)
+    // whose text begins with Prefix, letter case ignored; -1 for none.
+    std::function<int(const std::wstring& prefix, int start, bool wrap)> FindRow;
 };
-
-// A row's own value, kept in the item's lParam.
-using TItemData = std::intptr_t;
 
 class TListView : public TControl {
 public:
@@ -41,20 +45,16 @@ public:
     // Column indices from left to right as the header shows them.
     std::vector<int> ColumnOrder() const;
 
-    int ItemCount() const noexcept { return static_cast<int>(FItems.size()); }
-    // Appends a row with an empty caption, no icon and its data; returns its index.
-    int AddItem(TItemData data = 0);
-    // The data the row carries in the control.
-    TItemData ItemData(int index) const noexcept;
-    void SetItemData(int index, TItemData data) noexcept;
-    const TListItem& Item(int index) const { return FItems.at(static_cast<size_t>(index)); }
-    void SetItemImage(int index, int image);
-    void SetItemFileName(int index, std::wstring fileName);
-    // Sets all sub-items of a row at once (columns 1 onward show them).
-    void SetSubItems(int index, std::vector<std::wstring> subItems);
-    void SetSubItem(int index, int subItem, const std::wstring& text);
+    // Owner data: the list holds a count, no texts. Setting the count keeps
+    // the selection where it is and redraws the rows.
+    int ItemCount() const noexcept;
+    void SetItemCount(int count);
+    // Removes one row and moves the selection and focus of the rows below up.
     void DeleteItem(int index);
-    void Clear();
+    void Clear() { SetItemCount(0); }
+    // The rows' cells changed: they are asked for again when next drawn.
+    void InvalidateRows() noexcept;
+    TListSource Source;
     void BeginUpdate() noexcept;
     void EndUpdate() noexcept;
 
@@ -87,10 +87,10 @@ private:
         int MaxWidth;
         bool Fill;
     };
-    void WriteRowTexts(int index);
+    LRESULT GetDisplayInfo(NMLVDISPINFOW& info) noexcept;
+    LRESULT FindItem(const NMLVFINDITEMW& find) noexcept;
 
     std::vector<Column> FColumns;
-    std::vector<TListItem> FItems;
     TImageList* FImages = nullptr;
     int FUpdateCount = 0;
     bool FFilling = false;

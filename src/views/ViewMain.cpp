@@ -1,5 +1,4 @@
 #include "views/ViewMain.h"
-#include "settings/ProcessColumns.h"
 #include "views/KbxViewAbout.h"
 
 namespace vtx {
@@ -71,13 +70,12 @@ TfrmMain::TfrmMain() : TForm(L"TfrmMain", TBorderStyle::bsSizeable, 65, 55, 913,
     N1 = popProcess->Add(Item(L"N1", L"-"));
     mniRefresh = popProcess->Add(Item(L"mniRefresh", L"&Refresh screen"));
     mniItems = popProcess->Add(Item(L"mniItems", L"&Items"));
-    // Each entry's tag is the column it shows or hides.
-    TMenuItem** entries[ProcessColumnCount] = {&mniItem0, &mniItem1, &mniItem2, &mniItem3,
-                                               &mniItem4, &mniItem5, &mniItem6};
+    // One entry per column of the table; each entry's tag is the column it shows or hides.
     for (int i = 0; i < ProcessColumnCount; ++i) {
         const TColumnDesign& column = ProcessColumnDesigns[static_cast<size_t>(i)];
-        *entries[i] = mniItems->Add(Item((L"mniItem" + std::to_wstring(i)).c_str(), column.ItemsEntry, i));
-        (*entries[i])->SetChecked(column.VisibleAtFirst);
+        TMenuItem* entry = mniItems->Add(Item((L"mniItem" + std::to_wstring(i)).c_str(), column.ItemsEntry, i));
+        entry->SetChecked(column.VisibleAtFirst);
+        FItemEntries.push_back(entry);
     }
     popProcess->Build();
     lsvProcesses->PopupMenu = popProcess.get();
@@ -97,8 +95,8 @@ TfrmMain::~TfrmMain() {
 }
 
 TMenuItem* TfrmMain::ItemEntry(int index) const {
-    TMenuItem* entries[ProcessColumnCount] = {mniItem0, mniItem1, mniItem2, mniItem3, mniItem4, mniItem5, mniItem6};
-    return index >= 0 && index < ProcessColumnCount ? entries[index] : nullptr;
+    return index >= 0 && static_cast<size_t>(index) < FItemEntries.size() ? FItemEntries[static_cast<size_t>(index)]
+                                                                         : nullptr;
 }
 
 void TfrmMain::mniAboutClick(TComponent*) { ShowAboutBox(2002); }

@@ -2,6 +2,8 @@
 // the status bar, the main menu and the process list's popup menu.
 #pragma once
 #include <memory>
+#include <vector>
+#include "settings/ProcessColumns.h"
 #include "toolkit/Form.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/ListView.h"
@@ -39,23 +41,21 @@ public:
     TMenuItem* mniShutdownprocess = nullptr;
     TMenuItem* mniSwitch = nullptr;
     TMenuItem* mniItems = nullptr;
-    TMenuItem* mniItem0 = nullptr;
-    TMenuItem* mniItem1 = nullptr;
-    TMenuItem* mniItem2 = nullptr;
-    TMenuItem* mniItem3 = nullptr;
-    TMenuItem* mniItem4 = nullptr;
-    TMenuItem* mniItem5 = nullptr;
     TMenuItem* N1 = nullptr;
     std::unique_ptr<TImageList> ProcessIconList;
-    TMenuItem* mniItem6 = nullptr;
     std::unique_ptr<TSplitter> Splitter1;
     std::unique_ptr<TListView> lsvModules;
     std::unique_ptr<TImageList> ModulleIconList;
 
-    // The Items entries by column index.
+    // The Items entries by column index (mniItem0, mniItem1, ...), one per
+    // column of the column table.
     TMenuItem* ItemEntry(int index) const;
+    TMenuItem* ItemEntry(TProcessColumn column) const { return ItemEntry(ColumnIndex(column)); }
 
     void mniAboutClick(TComponent* sender);
+
+private:
+    std::vector<TMenuItem*> FItemEntries;
 };
 
 } // namespace vtx

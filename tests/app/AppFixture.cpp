@@ -80,12 +80,8 @@ void AppFixture::Stop() {
 }
 
 int AppFixture::RowOfProcess(DWORD pid) {
-    std::wstring text = vtx::ProcessIdText(static_cast<std::int32_t>(pid));
-    auto& list = *Form().lsvProcesses;
-    for (int i = 0; i < list.ItemCount(); ++i) {
-        const auto& subs = list.Item(i).SubItems;
-        if (subs.size() > 5 && subs[5] == text) return i;
-    }
+    for (int i = 0; i < Main->Processes.Count(); ++i)
+        if (Main->Processes.Row(i).ProcessId == pid) return i;
     return -1;
 }
 

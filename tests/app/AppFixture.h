@@ -32,8 +32,15 @@ protected:
     vtx::TCMain& Start();
     void Stop();
     vtx::TfrmMain& Form() { return *Main->frmMain; }
-    // The row of the process list whose ID text is that of the process.
+    // The row of the process list that stands for the process; -1 for none.
     int RowOfProcess(DWORD pid);
+    // A cell's text by column name, from the model (the path in full); and
+    // as the list shows it (the path shortened to its column).
+    std::wstring Cell(int row, vtx::TProcessColumn column) { return Main->Processes.Text(row, column); }
+    std::wstring Shown(int row, vtx::TProcessColumn column) {
+        return Main->Processes.ShownText(row, vtx::ColumnIndex(column));
+    }
+    std::wstring ModuleCell(int row, vtx::TProcessColumn column) { return Main->Modules.Text(row, column); }
 
     std::wstring Title;
     std::unique_ptr<vtx::TCMain> Main;

@@ -52,8 +52,7 @@ TEST_F(AppFixture, ProcessesThatCannotBeTerminatedSayWhyAndKeepTheirRow) {
     auto& list = *Form().lsvProcesses;
     int rows = list.ItemCount();
     // A process that has ended (its ID is no longer in use) cannot be opened.
-    list.SetSubItem(1, 0, L"VtHelper");
-    main.ProcessRows.at(1).ProcessId = 0x7FFFFFF0;
+    main.Processes.Row(1) = vtx::TListRow{HelperPath(), 0x7FFFFFF0};  // its Process column: VtHelper
     Focus(Form(), 1);
 
     main.MenuItemClick(Form().mniShutdownprocess);
@@ -63,8 +62,7 @@ TEST_F(AppFixture, ProcessesThatCannotBeTerminatedSayWhyAndKeepTheirRow) {
     EXPECT_EQ(list.ItemCount(), rows);
 
     // No usable ID: the box comes without a question.
-    main.ProcessRows.at(0).ProcessId = 0xFFFFFFFF;
-    list.SetSubItem(0, 0, L"");
+    main.Processes.Row(0) = vtx::TListRow{L"C:\\", 0xFFFFFFFF};  // an empty Process column
     Focus(Form(), 0);
     Boxes.clear();
     main.MenuItemClick(Form().mniShutdownprocess);
@@ -90,9 +88,9 @@ TEST_F(AppFixture, TheRowConfirmedIsTheRowRemovedEvenWhenTheTimerFiresMeanwhile)
     bool refreshedDuringBox = false;
     vtx::MessageBoxSeam() = [&](const vtx::TMessageBoxRequest& request) {
         Boxes.push_back(request);
-        list.SetSubItem(0, 0, L"marker");
+        main.Processes.Row(0).FileName = L"marker";
         main.UpdateTimerTimer(nullptr);  // a tick while the question is open
-        refreshedDuringBox = list.Item(0).SubItems[0] != L"marker";
+        refreshedDuringBox = main.Processes.Row(0).FileName != L"marker";
         return static_cast<int>(mrYes);
     };
     main.MenuItemClick(Form().mniShutdownprocess);

@@ -111,7 +111,7 @@ TEST_F(AppFixture, CtrlCCopiesTheProcessListAsATableOfTheShownColumns) {
     const HWND wnd = list.Handle();
     const int row = RowOfProcess(child.Id());
     ASSERT_GE(row, 0);
-    ASSERT_NE(list.Item(row).SubItems[3], deep.Path) << "the path column should show the path shortened";
+    ASSERT_NE(Shown(row, vtx::TProcessColumn::Path), deep.Path) << "the path column should show the path shortened";
 
     // No row selected: every row, under the four columns shown at first.
     list.SelectItem(-1);
@@ -128,9 +128,9 @@ TEST_F(AppFixture, CtrlCCopiesTheProcessListAsATableOfTheShownColumns) {
 
     // Version and ID shown, the deep child's row selected: that row alone, the ID as the column shows it.
     main.UpdateItemsMenu(f.mniItems);
-    main.ToggleProcessItem(f.mniItem5);
+    main.ToggleProcessItem(f.ItemEntry(5));
     main.UpdateItemsMenu(f.mniItems);
-    main.ToggleProcessItem(f.mniItem6);
+    main.ToggleProcessItem(f.ItemEntry(6));
     list.SelectItem(RowOfProcess(child.Id()));
     table = CopiedTable(wnd);
     ASSERT_EQ(table.size(), 2u);
@@ -143,7 +143,7 @@ TEST_F(AppFixture, CtrlCCopiesTheProcessListAsATableOfTheShownColumns) {
 
     // Hidden again, and the header dragged into another order: the copy follows the header.
     main.UpdateItemsMenu(f.mniItems);
-    main.ToggleProcessItem(f.mniItem5);
+    main.ToggleProcessItem(f.ItemEntry(5));
     int order[] = {0, 2, 1, 3, 4, 5, 6};
     ::SendMessageW(wnd, LVM_SETCOLUMNORDERARRAY, 7, reinterpret_cast<LPARAM>(order));
     list.SelectItem(RowOfProcess(child.Id()));
@@ -174,7 +174,7 @@ TEST_F(AppFixture, CtrlCCopiesTheModuleListAfterAClick) {
     modules.SelectItem(1);
     table = CopiedTable(modules.Handle());
     ASSERT_EQ(table.size(), 2u);
-    EXPECT_TRUE(SameText(table[1][3], modules.Item(1).FileName)) << table[1][3];
+    EXPECT_TRUE(SameText(table[1][3], main.Modules.Row(1).FileName)) << table[1][3];
 }
 
 TEST_F(AppFixture, OtherKeysCopyNothingAndABusyClipboardIsReportedUntilTheNextTick) {

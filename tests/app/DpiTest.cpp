@@ -90,7 +90,7 @@ TEST_F(AppFixture, AMoveToAnotherScaleRescalesColumnsHeightsAndPanels) {
     ASSERT_GT(list.ItemCount(), 0);
     vtx::TTextMeasurer measure(f.Handle(), f.DesignFont());
     for (int i = 0; i < list.ItemCount(); ++i) {
-        const std::wstring& path = list.Item(i).SubItems[3];
+        const std::wstring path = Shown(i, vtx::TProcessColumn::Path);
         if (path == vtx::FileNamePart(path)) continue;  // the bare name shows even when too wide
         EXPECT_LE(measure.Width(path), list.ColumnWidth(4)) << path;
     }
@@ -108,10 +108,10 @@ TEST_F(AppFixture, AMoveToAnotherScaleRescalesColumnsHeightsAndPanels) {
 
     // A column hidden at one scale comes back at the other in proportion.
     main.UpdateItemsMenu(f.mniItems);
-    main.ToggleProcessItem(f.mniItem2);
+    main.ToggleProcessItem(f.ItemEntry(2));
     SendDpiChange(f, 96, 144);
     main.UpdateItemsMenu(f.mniItems);
-    main.ToggleProcessItem(f.mniItem2);
+    main.ToggleProcessItem(f.ItemEntry(2));
     EXPECT_NEAR(list.ColumnWidth(2), Scaled(125, 96, 144), 1);
     SendDpiChange(f, 144, 96);
 }

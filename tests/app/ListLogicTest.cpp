@@ -117,29 +117,34 @@ TEST(ProcessIdIndex, FirstProcessPerNameFullPathsAndBareNamesCaseIgnored) {
     EXPECT_EQ(index.Find(L"missing.exe"), -1);
 }
 
-TEST(RowSubItems, PlaceholdersTextsPathAndIdPerList) {
-    using Row = std::vector<std::wstring>;
-    const vtx::TRowTexts texts{L"Tool", L"Maker", L"A tool", L"1.0"};
-    EXPECT_EQ(vtx::RowSubItems(texts, L"C:\\t\\tool.exe", L"C:\\...\\tool.exe", L"00A8", false),
-              (Row{L"Tool", L"Maker", L"A tool", L"C:\\...\\tool.exe", L"1.0", L"00A8", L"-"}));
-    // The module list has no ID column: its ID slot keeps the placeholder.
-    EXPECT_EQ(vtx::RowSubItems(texts, L"C:\\t\\tool.dll", L"tool.dll", L"FFFFFFFF", true),
-              (Row{L"Tool", L"Maker", L"A tool", L"tool.dll", L"1.0", L"-"}));
+TEST(ColumnCells, EachColumnMakesItsTextFromTheRowByName) {
+    using vtx::TProcessColumn;
+    auto cell = [](TProcessColumn column, const vtx::TRowFacts& row) {
+        return vtx::ProcessColumnDesigns[vtx::ColumnSlot(column)].Cell(row);
+    };
+    const std::wstring file = L"C:\\t\\tool.exe", product = L"Tool", company = L"Maker", description = L"A tool",
+                       version = L"1.0";
+    const vtx::TRowFacts row{file, product, company, description, version, 0xA8};
+    EXPECT_EQ(cell(TProcessColumn::Icon, row), L"");
+    EXPECT_EQ(cell(TProcessColumn::Product, row), L"Tool");
+    EXPECT_EQ(cell(TProcessColumn::Company, row), L"Maker");
+    EXPECT_EQ(cell(TProcessColumn::Description, row), L"A tool");
+    EXPECT_EQ(cell(TProcessColumn::Path, row), L"C:\\t\\tool.exe") << "the whole path; the list shortens it";
+    EXPECT_EQ(cell(TProcessColumn::Version, row), L"1.0");
+    EXPECT_EQ(cell(TProcessColumn::Id, row), L"00A8");
+    // The module list's columns make the same texts; it has no ID column.
+    for (int i = 0; i < vtx::ModuleColumnCount; ++i)
+        EXPECT_EQ(vtx::ModuleColumnDesigns[static_cast<size_t>(i)].Cell(row), vtx::ProcessColumnDesigns[static_cast<size_t>(i)].Cell(row)) << i;
     // No product name, or "-": the file's name without its directory.
     struct Case { std::wstring product, fileName, shown; };
     const Case cases[] = {{L"", L"C:\\t\\plain.exe", L"plain.exe"},
                           {L"-", L"D:plain.exe", L"plain.exe"},
                           {L"", L"System", L"System"},
                           {L" ", L"C:\\t\\plain.exe", L" "}};
-    for (const Case& c : cases) {
-        vtx::TRowTexts t{c.product, L"", L"", L""};
-        for (bool module : {false, true}) {
-            Row row = vtx::RowSubItems(t, c.fileName, c.fileName, L"0004", module);
-            EXPECT_EQ(row[0], c.shown) << c.fileName;
-            EXPECT_EQ(row[1], L"");
-            EXPECT_EQ(row[4], L"");
-        }
-    }
+    const std::wstring none;
+    for (const Case& c : cases)
+        EXPECT_EQ(cell(TProcessColumn::Product, vtx::TRowFacts{c.fileName, c.product, none, none, none, 4}), c.shown)
+            << c.fileName;
 }
 
 TEST(TableText, JoinsCellsByTabsAndLinesByCrLfWithSeparatorsInsideCellsAsSpaces) {

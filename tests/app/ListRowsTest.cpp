@@ -1,6 +1,7 @@
 // The rows and columns of a list, driven without the controller: a plain
-// form with a process list and a module list.
+// form with a process list and a module list, and the models behind them.
 #include <gtest/gtest.h>
+#include "app/ListModel.h"
 #include "app/ListRows.h"
 #include "fileinfo/KbxFileInfoClasses.h"
 #include "helpers/TestSupport.h"
@@ -26,46 +27,73 @@ struct Lists {
     }
 };
 
-int TenPerCharacter(const std::wstring& text) { return static_cast<int>(text.size()) * 10; }
+// A cell as another program reads it: the list asks the model.
+std::wstring ListCell(const TListView& list, int row, int column) {
+    wchar_t text[512] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 512;
+    ::SendMessageW(list.Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
 
-TEST(ListRows, RowsCarryTheirTextsShortenedPathAndOwnProcessId) {
+TEST(ListModel, RowsAreReadWhenFirstAskedForAndShowTheirTextsShortenedPathAndOwnProcessId) {
     Lists lists;
     // A file no earlier test has put into the cache.
     const std::wstring helper =
         vtest::CopyFileTo(vtest::HelperPath(), vtest::ScratchDirectory(L"listrows"), L"vtrows.exe");
-    std::vector<TListRow> rows = RowsOfProcesses({{helper, 0x1234, 7}, {L"System", 4, 0}, {helper, 0x88, 9}});
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].Item, rows[2].Item) << "one cache item per file";
-    EXPECT_EQ(rows[0].Item->ID(), L"1234") << "created for the file's first process";
-    EXPECT_EQ(rows[2].StartTime, 9u);
+    TListModel model(lists.Processes, lists.Icons, ProcessColumnDesigns, TIconType::itFile, lists.Form);
+    model.Assign({{helper, 0x1234, 7}, {L"System", 4, 0}, {helper, 0x88, 9}});
+    ASSERT_EQ(lists.Processes.ItemCount(), 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(model.Row(i).Item, nullptr) << "nothing read before it is asked for";
+
     // Room for a path column of 200 without a horizontal scroll bar.
     lists.Processes.SetColumnWidth(ColumnIndex(TProcessColumn::Description), 50);
     lists.Processes.SetColumnWidth(ColumnIndex(TProcessColumn::Path), 200);
-    FillRows(lists.Processes, lists.Icons, rows, false, TenPerCharacter);
+    EXPECT_EQ(ListCell(lists.Processes, 2, ColumnIndex(TProcessColumn::Product)), L"VtHelper");
+    ASSERT_NE(model.Row(2).Item, nullptr);
+    EXPECT_EQ(model.Row(0).Item, nullptr) << "only the row asked for is read";
+    EXPECT_EQ(model.Row(2).Item->ID(), L"0088") << "the file's item, made for the row that read it first";
+    EXPECT_EQ(ListCell(lists.Processes, 2, ColumnIndex(TProcessColumn::Version)), L"1.2.3.4");
+    EXPECT_EQ(ListCell(lists.Processes, 2, ColumnIndex(TProcessColumn::Id)), L"0088");
+    const std::wstring shown = ListCell(lists.Processes, 2, ColumnIndex(TProcessColumn::Path));
+    EXPECT_EQ(shown, model.ShownText(2, ColumnIndex(TProcessColumn::Path)));
+    EXPECT_EQ(shown.substr(0, 7), helper.substr(0, 2) + L"\\...\\") << shown;
+    EXPECT_EQ(FileNamePart(shown), L"vtrows.exe");
+    TTextMeasurer measure(lists.Form.Handle(), lists.Form.DesignFont());
+    EXPECT_LE(measure.Width(shown), 200) << "the path shortened to its column";
+    EXPECT_EQ(model.Text(2, TProcessColumn::Path), helper) << "the model keeps it whole";
 
-    ASSERT_EQ(lists.Processes.ItemCount(), 3);
-    const auto& first = lists.Processes.Item(0).SubItems;
-    EXPECT_EQ(first[0], L"VtHelper");
-    EXPECT_EQ(first[4], L"1.2.3.4");
-    EXPECT_EQ(first[5], L"1234");
-    ASSERT_EQ(lists.Processes.ColumnWidth(ColumnIndex(TProcessColumn::Path)), 200);
-    EXPECT_EQ(first[3], helper.substr(0, 2) + L"\\...\\" + FileNamePart(helper)) << "the path shortened to 200 pixels";
-    // Each row of one file carries its own process's ID, as text and as data.
-    EXPECT_EQ(RowProcessId(lists.Processes, 0), 0x1234);
-    EXPECT_EQ(RowProcessId(lists.Processes, 2), 0x88);
-    EXPECT_EQ(lists.Processes.Item(2).SubItems[5], L"0088");
-    EXPECT_EQ(lists.Processes.Item(1).SubItems[0], L"System");
-    EXPECT_EQ(lists.Processes.Item(1).SubItems[5], L"0004");
-    EXPECT_EQ(RowProcessId(lists.Processes, 1), 4);
-    EXPECT_EQ(RowProcessId(lists.Processes, 3), -1) << "no such row";
-    EXPECT_EQ(RowProcessId(lists.Processes, -1), -1);
+    // Each row of one file carries its own process; both share the file's item and image.
+    EXPECT_EQ(model.Text(0, TProcessColumn::Id), L"1234");
+    EXPECT_EQ(model.Row(0).Item, model.Row(2).Item);
+    EXPECT_EQ(model.Image(0), model.Image(2));
+    EXPECT_EQ(model.Text(1, TProcessColumn::Product), L"System");
+    EXPECT_EQ(model.Text(1, TProcessColumn::Id), L"0004");
+    EXPECT_EQ(model.Image(1), -1) << "a bare name has no icon";
+    LVITEMW image{};
+    image.mask = LVIF_IMAGE;
+    image.iItem = 1;
+    ::SendMessageW(lists.Processes.Handle(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&image));
+    EXPECT_EQ(image.iImage, I_IMAGENONE);
 
-    // Module rows carry no ID.
-    FillRows(lists.Modules, lists.Icons, rows, true, TenPerCharacter);
-    ASSERT_EQ(lists.Modules.ItemCount(), 3);
-    EXPECT_EQ(lists.Modules.Item(0).SubItems.size(), 6u);
-    EXPECT_EQ(lists.Modules.Item(0).SubItems[5], L"-");
-    EXPECT_EQ(lists.Modules.ItemData(0), 0);
+    // Type-ahead finds rows by their Process column, from the start row on.
+    EXPECT_EQ(model.FindRow(L"vth", 0, false), 0);
+    EXPECT_EQ(model.FindRow(L"VTH", 1, false), 2);
+    EXPECT_EQ(model.FindRow(L"sys", 2, true), 1);
+    EXPECT_EQ(model.FindRow(L"sys", 2, false), -1);
+
+    model.Delete(0);
+    EXPECT_EQ(lists.Processes.ItemCount(), 2);
+    EXPECT_EQ(model.Row(0).ProcessId, 4u);
+
+    // Module rows: the module list's columns, no ID column.
+    TListModel modules(lists.Modules, lists.Icons, ModuleColumnDesigns, TIconType::itExtension, lists.Form);
+    modules.Assign({{helper}});
+    EXPECT_EQ(modules.Text(0, TProcessColumn::Product), L"VtHelper");
+    EXPECT_EQ(modules.Text(0, TProcessColumn::Id), L"");
+    EXPECT_EQ(ListCell(lists.Modules, 0, 1), L"VtHelper");
 }
 
 TEST(ListRows, ColumnSettingsApplyToBothListsAndThePathTakesTheRest) {

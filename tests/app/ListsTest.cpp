@@ -37,21 +37,22 @@ TEST_F(AppFixture, TheProcessListShowsChildrenWithTheirIdsAndVersionTexts) {
 
     int copyRow = RowOfProcess(other.Id());
     ASSERT_GE(copyRow, 0);
-    const auto& copySubs = list.Item(copyRow).SubItems;
-    EXPECT_EQ(copySubs[0], L"VtHelper");
-    EXPECT_EQ(copySubs[1], L"Quelmar Test Lab");
-    EXPECT_EQ(copySubs[2], L"Vantrel test helper");
-    EXPECT_EQ(copySubs[4], L"1.2.3.4");
-    EXPECT_EQ(copySubs.size(), 7u);
-    EXPECT_EQ(copySubs[6], L"-");
-    EXPECT_EQ(::lstrcmpiW(copySubs[3].c_str(), FullPathOf(copy).c_str()), 0) << copySubs[3].c_str();
+    using vtx::TProcessColumn;
+    EXPECT_EQ(Cell(copyRow, TProcessColumn::Product), L"VtHelper");
+    EXPECT_EQ(Cell(copyRow, TProcessColumn::Company), L"Quelmar Test Lab");
+    EXPECT_EQ(Cell(copyRow, TProcessColumn::Description), L"Vantrel test helper");
+    EXPECT_EQ(Cell(copyRow, TProcessColumn::Version), L"1.2.3.4");
+    EXPECT_EQ(Cell(copyRow, TProcessColumn::Id), vtx::ProcessIdText(static_cast<std::int32_t>(other.Id())));
+    const std::wstring shownPath = Shown(copyRow, TProcessColumn::Path);
+    EXPECT_EQ(::lstrcmpiW(shownPath.c_str(), FullPathOf(copy).c_str()), 0) << shownPath.c_str();
 
     // Two processes of one file: each row shows and carries its own ID.
     for (const ChildProcess* child : {&first, &second}) {
         const int row = RowOfProcess(child->Id());
         ASSERT_GE(row, 0);
-        EXPECT_EQ(::lstrcmpiW(list.Item(row).SubItems[3].c_str(), FullPathOf(HelperPath()).c_str()), 0);
-        EXPECT_EQ(list.ItemData(row), static_cast<vtx::TItemData>(child->Id())) << "the row's data";
+        EXPECT_EQ(::lstrcmpiW(Shown(row, TProcessColumn::Path).c_str(), FullPathOf(HelperPath()).c_str()), 0);
+        EXPECT_EQ(Cell(row, TProcessColumn::Id), vtx::ProcessIdText(static_cast<std::int32_t>(child->Id())));
+        EXPECT_EQ(main.Processes.Row(row).ProcessId, child->Id()) << "the row's process";
     }
     EXPECT_NE(RowOfProcess(first.Id()), RowOfProcess(second.Id()));
 }
@@ -68,14 +69,14 @@ TEST_F(AppFixture, AClickFillsTheModuleListAndTheRefreshLeavesIt) {
     ASSERT_GT(modules.ItemCount(), 2);
     bool exe = false, versionDll = false;
     for (int i = 0; i < modules.ItemCount(); ++i) {
-        const auto& subs = modules.Item(i).SubItems;
-        EXPECT_EQ(subs.size(), 6u);
-        EXPECT_EQ(subs[5], L"-");
-        if (subs[0] == L"VtHelper") exe = true;
-        if (vtx::FileNamePart(subs[3]) == L"version.dll") {
+        using vtx::TProcessColumn;
+        EXPECT_EQ(ModuleCell(i, TProcessColumn::Id), L"") << "the module list has no ID column";
+        if (ModuleCell(i, TProcessColumn::Product) == L"VtHelper") exe = true;
+        const std::wstring path = ModuleCell(i, TProcessColumn::Path);
+        if (vtx::FileNamePart(path) == L"version.dll") {
             versionDll = true;
             // A new module file's item carries the ID of no process.
-            const vtx::TFileInfoItem* item = vtx::FileInfoCache().Find(subs[3]);
+            const vtx::TFileInfoItem* item = vtx::FileInfoCache().Find(path);
             if (item) EXPECT_EQ(item->ID(), L"FFFFFFFF");
         }
     }
@@ -99,21 +100,22 @@ TEST_F(AppFixture, AFileWithoutAProductNameShowsItsFileNameInBothLists) {
     const std::wstring name = vtx::FileNamePart(self);
     int row = RowOfProcess(::GetCurrentProcessId());
     ASSERT_GE(row, 0);
-    const auto& subs = Form().lsvProcesses->Item(row).SubItems;
-    EXPECT_EQ(subs[0], name);
-    for (int k : {1, 2, 4}) EXPECT_EQ(subs[static_cast<size_t>(k)], L"") << k;
+    using vtx::TProcessColumn;
+    EXPECT_EQ(Cell(row, TProcessColumn::Product), name);
+    for (TProcessColumn empty : {TProcessColumn::Company, TProcessColumn::Description, TProcessColumn::Version})
+        EXPECT_EQ(Cell(row, empty), L"") << vtx::ColumnIndex(empty);
 
     Form().lsvProcesses->SelectItem(row);
     main.ShowProcessModules(nullptr);
     auto& modules = *Form().lsvModules;
     int exeRows = 0;
     for (int i = 0; i < modules.ItemCount(); ++i) {
-        const auto& m = modules.Item(i).SubItems;
-        EXPECT_FALSE(m[0].empty()) << m[3];
-        if (m[0] == name) {
+        const std::wstring product = ModuleCell(i, TProcessColumn::Product);
+        EXPECT_FALSE(product.empty()) << ModuleCell(i, TProcessColumn::Path);
+        if (product == name) {
             ++exeRows;
-            EXPECT_EQ(m[1], L"");
-            EXPECT_EQ(m[4], L"");
+            EXPECT_EQ(ModuleCell(i, TProcessColumn::Company), L"");
+            EXPECT_EQ(ModuleCell(i, TProcessColumn::Version), L"");
         }
     }
     EXPECT_EQ(exeRows, 1);
@@ -141,29 +143,29 @@ TEST_F(AppFixture, ColumnsAreHiddenShownAndCopiedToTheModuleList) {
     auto& f = Form();
     main.UpdateItemsMenu(f.mniItems);
     for (int i = 0; i < 7; ++i) EXPECT_EQ(f.ItemEntry(i)->Checked(), i < 5);
-    main.ToggleProcessItem(f.mniItem2);  // hide Company
+    main.ToggleProcessItem(f.ItemEntry(2));  // hide Company
     EXPECT_EQ(f.lsvProcesses->ColumnWidth(2), 0);
     EXPECT_EQ(f.lsvModules->ColumnWidth(2), 0);
     main.UpdateItemsMenu(f.mniItems);
-    EXPECT_FALSE(f.mniItem2->Checked());
-    main.ToggleProcessItem(f.mniItem2);  // and back
+    EXPECT_FALSE(f.ItemEntry(2)->Checked());
+    main.ToggleProcessItem(f.ItemEntry(2));  // and back
     EXPECT_EQ(f.lsvProcesses->ColumnWidth(2), f.Scale(125));
     EXPECT_EQ(f.lsvModules->ColumnWidth(2), f.Scale(125));
 
     main.UpdateItemsMenu(f.mniItems);
-    main.ToggleProcessItem(f.mniItem0);  // hide the icons
+    main.ToggleProcessItem(f.ItemEntry(0));  // hide the icons
     EXPECT_EQ(f.lsvProcesses->ColumnWidth(0), 0);
     EXPECT_EQ(f.lsvModules->ColumnWidth(0), f.Scale(20));
 
     main.UpdateItemsMenu(f.mniItems);
-    main.ToggleProcessItem(f.mniItem4);  // hide the path: file names alone
+    main.ToggleProcessItem(f.ItemEntry(4));  // hide the path: file names alone
     EXPECT_EQ(f.lsvProcesses->ColumnWidth(4), 0);
     for (int i = 0; i < f.lsvProcesses->ItemCount(); ++i) {
-        const auto& path = f.lsvProcesses->Item(i).SubItems[3];
+        const std::wstring path = Shown(i, vtx::TProcessColumn::Path);
         EXPECT_EQ(path, vtx::FileNamePart(path));
     }
     main.UpdateItemsMenu(f.mniItems);
-    main.ToggleProcessItem(f.mniItem4);
+    main.ToggleProcessItem(f.ItemEntry(4));
     int sum = 0;
     for (int i : {1, 2, 3, 5, 6}) sum += f.lsvProcesses->ColumnWidth(i);
     EXPECT_EQ(f.lsvProcesses->ColumnWidth(4),
@@ -186,10 +188,10 @@ TEST_F(AppFixture, TheTimerCountsDownAndAResizeRefreshesOnceAtTheNextTick) {
     int pathBefore = f.lsvProcesses->ColumnWidth(4);
     for (int w = 0; w < 5; ++w) f.SetWidth(f.Width() - 20);  // a drag: many size changes
     EXPECT_EQ(main.RefreshListTimer, 1);
-    f.lsvProcesses->SetSubItem(0, 0, L"stale");
+    main.Processes.Row(0).FileName = L"stale";
     main.UpdateTimerTimer(nullptr);  // the refresh
     EXPECT_EQ(main.RefreshListTimer, 600);
-    EXPECT_NE(f.lsvProcesses->Item(0).SubItems[0], L"stale");
+    EXPECT_NE(main.Processes.Row(0).FileName, L"stale");
     EXPECT_EQ(f.lsvProcesses->ColumnWidth(4), pathBefore - 100);
 
     main.RefreshListTimer = 2;
@@ -230,30 +232,35 @@ TEST_F(AppFixture, FillsAddImagesOnlyForFilesNotShownBefore) {
     ChildProcess second(SystemFile(L"notepad.exe"), L"");
     auto& main = Start();
     auto& f = Form();
+    main.Processes.ReadAll();  // every row's file read, not only those drawn
     const int images = f.ProcessIconList->Count();
     ASSERT_GT(images, 0);
     main.RefreshProcessList(nullptr);
+    main.Processes.ReadAll();
     main.RefreshProcessList(nullptr);
+    main.Processes.ReadAll();
     EXPECT_EQ(f.ProcessIconList->Count(), images);
     auto& list = *f.lsvProcesses;
     const int firstRow = RowOfProcess(first.Id());
     ASSERT_GE(firstRow, 0);
-    const int notepadImage = list.Item(firstRow).ImageIndex;
+    const int notepadImage = main.Processes.Image(firstRow);
     EXPECT_GE(notepadImage, 0);
     int notepadRows = 0;
     for (int i = 0; i < list.ItemCount(); ++i) {
-        EXPECT_LT(list.Item(i).ImageIndex, images) << i;
-        if (list.Item(i).FileName != list.Item(firstRow).FileName) continue;
+        EXPECT_LT(main.Processes.Image(i), images) << i;
+        if (main.Processes.Row(i).FileName != main.Processes.Row(firstRow).FileName) continue;
         ++notepadRows;
-        EXPECT_EQ(list.Item(i).ImageIndex, notepadImage) << "rows of one file share its image";
+        EXPECT_EQ(main.Processes.Image(i), notepadImage) << "rows of one file share its image";
     }
     EXPECT_EQ(notepadRows, 2);
 
     list.SelectItem(RowOfProcess(first.Id()));
     main.ShowProcessModules(nullptr);
+    main.Modules.ReadAll();
     const int moduleImages = f.ModulleIconList->Count();
     ASSERT_GT(moduleImages, 0);
     main.ShowProcessModules(nullptr);
+    main.Modules.ReadAll();
     EXPECT_EQ(f.ModulleIconList->Count(), moduleImages);
-    for (int i = 0; i < f.lsvModules->ItemCount(); ++i) EXPECT_LT(f.lsvModules->Item(i).ImageIndex, moduleImages);
+    for (int i = 0; i < f.lsvModules->ItemCount(); ++i) EXPECT_LT(main.Modules.Image(i), moduleImages);
 }

@@ -56,7 +56,7 @@ TEST_F(AppFixture, TwoProcessesOfOneFileListTheirOwnModulesAndEndAlone) {
     EXPECT_TRUE(many.Running()) << "the other process of the file runs on";
     EXPECT_EQ(RowOfProcess(few.Id()), -1);
     EXPECT_GE(RowOfProcess(many.Id()), 0);
-    EXPECT_EQ(main.ProcessRows.size(), static_cast<size_t>(Form().lsvProcesses->ItemCount()));
+    EXPECT_EQ(main.Processes.Count(), Form().lsvProcesses->ItemCount());
 }
 
 TEST_F(AppFixture, ARowWhoseProcessEndedOrWhoseIdWasReusedIsLeftAlone) {
@@ -66,7 +66,7 @@ TEST_F(AppFixture, ARowWhoseProcessEndedOrWhoseIdWasReusedIsLeftAlone) {
     auto& main = Start();
     const int row = RowOfProcess(child.Id());
     ASSERT_GE(row, 0);
-    vtx::TListRow& model = main.ProcessRows.at(static_cast<size_t>(row));
+    vtx::TListRow& model = main.Processes.Row(row);
     ASSERT_NE(model.StartTime, 0u) << "the process records give start times";
     const std::uint64_t started = model.StartTime;
     // The row stands for an earlier process that had the child's ID.
@@ -74,7 +74,7 @@ TEST_F(AppFixture, ARowWhoseProcessEndedOrWhoseIdWasReusedIsLeftAlone) {
     Form().lsvProcesses->SelectItem(row);
 
     main.TerminateSelectedProcess();
-    ASSERT_EQ(Boxes.size(), 2u) << "the confirmation, then the refusal"; 
+    ASSERT_EQ(Boxes.size(), 2u) << "the confirmation, then the refusal";
     EXPECT_EQ(Boxes[1].Text, L"Can not terminate VtHelper.");
     EXPECT_TRUE(child.Running());
 
@@ -122,11 +122,13 @@ TEST_F(AppFixture, AProcessThatCannotBeOpenedIsNamedByTheKernelsAnswerOrByItsBar
     // No class-88 answer (Wine has none): the records' bare name, nothing borrowed.
     int row = RowOfProcess(locked.Id());
     ASSERT_GE(row, 0);
-    EXPECT_EQ(main.ProcessRows[static_cast<size_t>(row)].FileName, L"vtlocked.exe");
-    EXPECT_EQ(list.Item(row).SubItems[0], L"vtlocked.exe");
-    for (int k : {1, 2, 4}) EXPECT_EQ(list.Item(row).SubItems[static_cast<size_t>(k)], L"") << k;
-    EXPECT_EQ(list.Item(row).SubItems[3], L"vtlocked.exe");
-    EXPECT_EQ(list.Item(row).ImageIndex, -1);
+    EXPECT_EQ(main.Processes.Row(row).FileName, L"vtlocked.exe");
+    using vtx::TProcessColumn;
+    EXPECT_EQ(Cell(row, TProcessColumn::Product), L"vtlocked.exe");
+    for (TProcessColumn empty : {TProcessColumn::Company, TProcessColumn::Description, TProcessColumn::Version})
+        EXPECT_EQ(Cell(row, empty), L"") << vtx::ColumnIndex(empty);
+    EXPECT_EQ(Shown(row, TProcessColumn::Path), L"vtlocked.exe");
+    EXPECT_EQ(main.Processes.Image(row), -1);
     list.SelectItem(row);
     main.ShowProcessModules(nullptr);
     EXPECT_EQ(Form().lsvModules->ItemCount(), 0);
@@ -161,12 +163,12 @@ TEST_F(AppFixture, AProcessThatCannotBeOpenedIsNamedByTheKernelsAnswerOrByItsBar
     row = RowOfProcess(locked.Id());
     ASSERT_GE(row, 0);
     EXPECT_GE(asked, 1);
-    EXPECT_TRUE(vtx::FoldFileNameCase(main.ProcessRows[static_cast<size_t>(row)].FileName) ==
+    EXPECT_TRUE(vtx::FoldFileNameCase(main.Processes.Row(row).FileName) ==
                 vtx::FoldFileNameCase(copy));
-    EXPECT_EQ(list.Item(row).SubItems[0], L"VtHelper");
-    EXPECT_EQ(list.Item(row).SubItems[1], L"Quelmar Test Lab");
-    EXPECT_EQ(list.Item(row).SubItems[4], L"1.2.3.4");
-    EXPECT_GE(list.Item(row).ImageIndex, 0) << "the file's own icon";
+    EXPECT_EQ(Cell(row, TProcessColumn::Product), L"VtHelper");
+    EXPECT_EQ(Cell(row, TProcessColumn::Company), L"Quelmar Test Lab");
+    EXPECT_EQ(Cell(row, TProcessColumn::Version), L"1.2.3.4");
+    EXPECT_GE(main.Processes.Image(row), 0) << "the file's own icon";
     // Kept under ID and start time like any other path.
     asked = 0;
     main.RefreshProcessList(nullptr);
@@ -185,7 +187,7 @@ TEST_F(AppFixture, TheIdleProcessHasNoModules) {
     main.ShowProcessModules(nullptr);
     ASSERT_GT(Form().lsvModules->ItemCount(), 0);
     // To the module snapshot, ID 0 means the calling process.
-    main.ProcessRows.at(static_cast<size_t>(row)).ProcessId = 0;
+    main.Processes.Row(row).ProcessId = 0;
     main.ShowProcessModules(nullptr);
     EXPECT_EQ(Form().lsvModules->ItemCount(), 0);
 }

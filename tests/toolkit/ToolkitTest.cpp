@@ -13,6 +13,7 @@
 #include "toolkit/Panel.h"
 #include "toolkit/Splitter.h"
 #include <memory>
+#include <stdexcept>
 #include <optional>
 #include <type_traits>
 #include "toolkit/ScopedOverride.h"
@@ -72,27 +73,42 @@ TEST_F(ToolkitTest, ListColumnsObeyTheirLimitsAndTheFillColumnTakesTheRest) {
     EXPECT_EQ(list.ColumnWidth(2), 0);
 }
 
-TEST_F(ToolkitTest, RowsKeepSubItemsBeyondTheLastColumnAndSelectionIsNotAClick) {
+TEST_F(ToolkitTest, AnOwnerDataListAsksItsSourceKeepsSelectionAndSelectingIsNotAClick) {
     vtx::TForm form(L"VtxTestForm", vtx::TBorderStyle::bsSizeable, 0, 0, 400, 300);
     vtx::TListView list(&form, L"list", true);
     list.AddColumn(L"", 20, 20, 0, false);
     list.AddColumn(L"A", 100, 0, 0, false);
-    int clicks = 0;
+    int clicks = 0, asked = 0;
     list.OnClick = [&clicks](vtx::TComponent*) { ++clicks; };
-    for (int i = 0; i < 3; ++i) list.SetSubItems(list.AddItem(), {L"a" + std::to_wstring(i), L"hidden"});
-    EXPECT_EQ(list.Item(2).SubItems[1], L"hidden");
-    wchar_t text[32] = {};
-    LVITEMW item{};
-    item.iSubItem = 1;
-    item.pszText = text;
-    item.cchTextMax = 32;
-    ::SendMessageW(list.Handle(), LVM_GETITEMTEXTW, 2, reinterpret_cast<LPARAM>(&item));
-    EXPECT_STREQ(text, L"a2");
+    list.Source.CellText = [&asked](int row, int column) {
+        ++asked;
+        if (row == 1) throw std::runtime_error("unreadable");  // an empty cell, no box
+        return column == 1 ? L"a" + std::to_wstring(row) : std::wstring();
+    };
+    list.SetItemCount(3);
+    EXPECT_EQ(list.ItemCount(), 3);
+    auto read = [&list](int row) {
+        wchar_t text[32] = L"x";
+        LVITEMW item{};
+        item.iSubItem = 1;
+        item.pszText = text;
+        item.cchTextMax = 32;
+        ::SendMessageW(list.Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        return std::wstring(text);
+    };
+    EXPECT_EQ(read(2), L"a2");
+    EXPECT_EQ(read(1), L"");
+    EXPECT_GE(asked, 2);
+    EXPECT_TRUE(Boxes.empty());
     EXPECT_EQ(list.ItemFocused(), -1);
     list.SelectItem(1);
     EXPECT_EQ(list.SelectedIndex(), 1);
     EXPECT_EQ(list.ItemFocused(), 1);
     EXPECT_EQ(clicks, 0);
+    // Deleting a row above moves the selection up with its row.
+    list.DeleteItem(0);
+    EXPECT_EQ(list.ItemCount(), 2);
+    EXPECT_EQ(list.SelectedIndex(), 0);
 }
 
 TEST(SplitterTargetHeight, KeepsThirtyPixelsEachSideAndCollapsesBelow) {

@@ -26,7 +26,8 @@ TEST(MainView, FreeingTheMainWindowLeavesNoWindowMenuOrMapEntryBehind) {
     vtest::MainForm();
     auto form = std::make_unique<vtx::TfrmMain>();
     form->Show();
-    form->lsvProcesses->SetSubItems(form->lsvProcesses->AddItem(), {L"row"});
+    form->lsvProcesses->Source.CellText = [](int, int) { return std::wstring(L"row"); };
+    form->lsvProcesses->SetItemCount(1);
     HWND formWnd = form->Handle();
     HMENU menu = ::GetMenu(formWnd);
     ASSERT_NE(menu, nullptr);
