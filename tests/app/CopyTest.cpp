@@ -154,6 +154,23 @@ TEST_F(AppFixture, CtrlCCopiesTheProcessListAsATableOfTheShownColumns) {
     EXPECT_EQ(table[1][1], L"VtHelper");
 }
 
+TEST_F(AppFixture, AWindowTooNarrowForThePathColumnStillCopiesThePath) {
+    DeepCopy deep;
+    ChildProcess child(deep.Path, L"sleep 60000");
+    auto& main = Start();
+    auto& f = Form();
+    // The path column takes the width the others leave: here none.
+    f.SetWidth(f.Scale(520));
+    main.RefreshProcessList(nullptr);
+    ASSERT_EQ(f.lsvProcesses->ColumnWidth(vtx::ColumnIndex(vtx::TProcessColumn::Path)), 0);
+    f.lsvProcesses->SelectItem(RowOfProcess(child.Id()));
+    const auto table = CopiedTable(f.lsvProcesses->Handle());
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table[0], (std::vector<std::wstring>{L"Process", L"Company", L"Description", L"Path and filename"}));
+    ASSERT_EQ(table[1].size(), 4u);
+    EXPECT_TRUE(SameText(table[1][3], deep.Path)) << table[1][3];
+}
+
 TEST_F(AppFixture, CtrlCCopiesTheModuleListAfterAClick) {
     DeepCopy deep;
     ChildProcess child(deep.Path, L"sleep 60000");

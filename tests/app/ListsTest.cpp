@@ -264,3 +264,26 @@ TEST_F(AppFixture, FillsAddImagesOnlyForFilesNotShownBefore) {
     EXPECT_EQ(f.ModulleIconList->Count(), moduleImages);
     for (int i = 0; i < f.lsvModules->ItemCount(); ++i) EXPECT_LT(main.Modules.Image(i), moduleImages);
 }
+
+// The rows on screen are read as they are drawn, the rest in idle time.
+TEST_F(AppFixture, RowsNotDrawnAreReadInIdleTimeAndTypingFindsARowByItsProcessColumn) {
+    std::vector<ChildProcess> children;
+    for (int i = 0; i < 40; ++i) children.emplace_back(HelperPath(), L"sleep 60000", false);
+    auto& main = Start();
+    main.RefreshProcessList(nullptr);
+    ASSERT_GT(main.Processes.Count(), 40);
+    EXPECT_FALSE(main.Processes.AllRead()) << "a refresh reads no file";
+    const DWORD start = ::GetTickCount();
+    while (!main.Processes.AllRead() && ::GetTickCount() - start < 20000) Pump(20);
+    EXPECT_TRUE(main.Processes.AllRead());
+    for (int i = 0; i < main.Processes.Count(); ++i) EXPECT_NE(main.Processes.Row(i).Item, nullptr) << i;
+
+    // Type-ahead: the list asks the model for the row whose Process column begins so.
+    auto& list = *Form().lsvProcesses;
+    list.SelectItem(0);
+    ::SendMessageW(list.Handle(), WM_CHAR, L'v', 1);  // a repeat count of one, as typed
+    ::SendMessageW(list.Handle(), WM_CHAR, L't', 1);
+    const int found = list.ItemFocused();
+    ASSERT_GE(found, 0);
+    EXPECT_EQ(Cell(found, vtx::TProcessColumn::Product).substr(0, 2), L"Vt");
+}
