@@ -1,9 +1,12 @@
 // The floor of the start-up benchmark: the least a process viewer can do on
-// this platform. One window with one report list view, one Tool Help process
-// snapshot, one row per process; then it waits to be closed.
+// this platform. One window with one report list view, one reading of the
+// process table (the system's process records, the fastest way here), one row
+// per process filled before the window shows; then it waits to be closed.
 #include <windows.h>
 #include <commctrl.h>
-#include <tlhelp32.h>
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -39,18 +42,33 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     column.cx = 300;
     column.pszText = const_cast<wchar_t*>(L"Process");
     ::SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
+    using QueryFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    std::vector<BYTE> records(1 << 20);
+    ULONG returned = 0;
+    while (query(5 /* SystemProcessInformation */, records.data(), static_cast<ULONG>(records.size()), &returned) ==
+           static_cast<LONG>(0xC0000004))
+        records.resize(records.size() * 2);
+    // The record's image name: a counted string at 0x38 on 64-bit Windows.
     int row = 0;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+    for (size_t offset = 0;;) {
+        const BYTE* record = records.data() + offset;
+        USHORT bytes = 0;
+        const wchar_t* name = nullptr;
+        std::memcpy(&bytes, record + 0x38, sizeof bytes);
+        std::memcpy(&name, record + 0x40, sizeof name);
+        std::wstring text = name ? std::wstring(name, bytes / sizeof(wchar_t)) : std::wstring(L"System Idle Process");
         LVITEMW item{};
         item.mask = LVIF_TEXT;
         item.iItem = row++;
-        item.pszText = entry.szExeFile;
+        item.pszText = text.data();
         ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        ULONG next = 0;
+        std::memcpy(&next, record, sizeof next);
+        if (next == 0) break;
+        offset += next;
     }
-    ::CloseHandle(snapshot);
     ::ShowWindow(wnd, show);
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -145,10 +145,9 @@ void TCMain::RefreshProcessList(TComponent*) {
     int selected = processes.SelectedIndex();
     ApplyColumnSettings(processes, modules, CRegistry().ProcessItems, ::GetSystemMetrics(SM_CXVSCROLL));
 
-    // The image list keeps one image per file for the whole run: a refresh
-    // adds only the icons of files it has not shown before.
     // Rows only: a row's file is read when the row is first drawn or read.
-    processes.Clear();
+    // The list keeps its count when it is the same (no scroll-bar work), and
+    // the selection is set again below.
     {
         std::vector<TProcessEntry> entries;
         std::vector<TListRow> rows;
@@ -269,7 +268,9 @@ void TCMain::FormDpiChanged(UINT oldDpi, UINT newDpi) {
             item.Width = ::MulDiv(item.Width, static_cast<int>(newDpi), static_cast<int>(oldDpi));
     }
     for (TStatusPanel panel : {spUser, spComputer, spMemory}) FitTextPanel(panel);
-    // Paths are shortened again for the new widths, as after a resize.
+    // Paths are shortened again for the new widths and font.
+    Processes.FontChanged();
+    Modules.FontChanged();
     RefreshListTimer = 1;
 }
 

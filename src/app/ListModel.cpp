@@ -59,16 +59,17 @@ std::wstring TListModel::ShownText(int index, int column) {
     if (index < 0 || index >= Count() || column < 0 || static_cast<size_t>(column) >= FColumns.size()) return {};
     const auto name = static_cast<TProcessColumn>(column);
     if (name != TProcessColumn::Path) return Text(index, name);
-    TListRow& row = Read(index);
+    const TListRow& row = Read(index);
     const int width = FView.ColumnWidth(column);
-    if (row.ShortPathWidth != width) {
+    TShortPath& path = FShortPaths[row.Item->Filename()];
+    if (path.Width != width) {
         TTextMeasurer measurer(FFont.Handle(), FFont.DesignFont());
-        row.ShortPath = FitPathToWidth(row.Item->Filename(), [&measurer](const std::wstring& text) {
+        path.Text = FitPathToWidth(row.Item->Filename(), [&measurer](const std::wstring& text) {
             return measurer.Width(text);
         }, width);
-        row.ShortPathWidth = width;
+        path.Width = width;
     }
-    return row.ShortPath;
+    return path.Text;
 }
 
 int TListModel::Image(int index) {
@@ -128,6 +129,11 @@ std::wstring TListModel::TableText(const std::vector<int>& columns, int selected
 
 void TListModel::ForgetImages() noexcept {
     for (TListRow& row : FRows) row.Image = -1;
+    FView.InvalidateRows();
+}
+
+void TListModel::FontChanged() noexcept {
+    FShortPaths.clear();
     FView.InvalidateRows();
 }
 

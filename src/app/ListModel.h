@@ -9,6 +9,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 #include "settings/ProcessColumns.h"
 #include "toolkit/Form.h"
@@ -28,9 +29,7 @@ struct TListRow {
     std::uint64_t StartTime = 0;  // 0: unknown
     // Read on first use; owned by the cache, valid to program end.
     const TFileInfoItem* Item = nullptr;
-    int Image = -1;                // the item's image in the list's image list, once read
-    int ShortPathWidth = -1;       // the path column's width ShortPath was fitted to
-    std::wstring ShortPath;
+    int Image = -1;  // the item's image in the list's image list, once read
 };
 
 class TListModel {
@@ -79,6 +78,8 @@ public:
 
     // The images were dropped (a new scale): every row's is looked up again.
     void ForgetImages() noexcept;
+    // The window's font changed (a new scale): paths are fitted again.
+    void FontChanged() noexcept;
 
 private:
     TListRow& Read(int index);
@@ -90,6 +91,13 @@ private:
     const TForm& FFont;
     std::vector<TListRow> FRows;
     size_t FReadUpTo = 0;  // every row before it is read
+    // Paths as last fitted to the path column, by file: a refresh makes new
+    // rows of the same files, and measuring is most of drawing a row.
+    struct TShortPath {
+        int Width = -1;
+        std::wstring Text;
+    };
+    std::unordered_map<std::wstring, TShortPath> FShortPaths;
 };
 
 } // namespace vtx

@@ -51,6 +51,9 @@ void TListView::SetColumnWidth(int index, int width) {
     int stored = ApplyColumnWidthRule(width, column.MinWidth, column.MaxWidth);
     // The control reads negative widths as auto-size requests; show none.
     if (stored < 0) stored = 0;
+    // Each change relays the header and redraws the list: under Wine a
+    // refresh spent most of its time setting widths that were already so.
+    if (stored == ColumnWidth(index)) return;
     ::SendMessageW(FHandle, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(index), MAKELPARAM(stored, 0));
 }
 
@@ -86,7 +89,12 @@ int TListView::ItemCount() const noexcept {
 void TListView::SetItemCount(int count) {
     // The control keeps the selection of a row that still exists; the rows'
     // contents are asked for again all the same.
-    ::SendMessageW(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(count < 0 ? 0 : count), LVSICF_NOSCROLL);
+    if (count < 0) count = 0;
+    if (count != ItemCount()) {
+        BeginUpdate();
+        ::SendMessageW(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
+        EndUpdate();
+    }
     InvalidateRows();
 }
 
