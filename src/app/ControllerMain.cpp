@@ -151,13 +151,15 @@ void TCMain::RefreshProcessList(TComponent*) {
     {
         std::vector<TProcessEntry> entries;
         std::vector<TListRow> rows;
-        if (ListProcessEntries(entries, true)) {
+        // A new process's path too is asked when its row is first drawn or read.
+        if (ListProcessEntries(entries, true, true)) {
             rows.reserve(entries.size());
             for (TProcessEntry& entry : entries) {
                 TListRow& row = rows.emplace_back();
                 row.FileName = std::move(entry.FileName);
                 row.ProcessId = entry.Id;
                 row.StartTime = entry.StartTime;
+                row.PathPending = entry.PathPending;
             }
         }
         Processes.Assign(std::move(rows));

@@ -36,6 +36,10 @@ void TListModel::Delete(int index) {
 
 TListRow& TListModel::Read(int index) {
     TListRow& row = FRows.at(static_cast<size_t>(index));
+    if (row.PathPending) {
+        row.FileName = ProcessImagePath(row.ProcessId, row.StartTime, row.FileName);
+        row.PathPending = false;
+    }
     if (!row.Item) {
         row.Item = &GetFileInfoItem(row.FileName, ItemIdOf(row), FIconType);
         row.Image = FImages.IndexOf(row.Item->Icon());

@@ -27,6 +27,9 @@ struct TListRow {
     std::wstring FileName;
     std::uint32_t ProcessId = 0;
     std::uint64_t StartTime = 0;  // 0: unknown
+    // FileName is the bare name until the process is asked for its path,
+    // when the row is first drawn or read.
+    bool PathPending = false;
     // Read on first use; owned by the cache, valid to program end.
     const TFileInfoItem* Item = nullptr;
     int Image = -1;  // the item's image in the list's image list, once read

@@ -20,9 +20,10 @@ void SeedColumnWidths(TListView& processes, TProcessItems& items) {
 
 void ApplyColumnSettings(TListView& processes, TListView& modules, TProcessItems& items, int scrollBarWidth) {
     int sum = 0;
-    for (TProcessColumn column : SizedColumns) {
-        const int i = ColumnIndex(column);
-        TProcessItem& item = items[ColumnSlot(column)];
+    // Every column but the fill column (the path), which takes what they leave.
+    for (int i = 0; i < ProcessColumnCount; ++i) {
+        if (ProcessColumnDesigns[static_cast<size_t>(i)].Fill) continue;
+        TProcessItem& item = items[static_cast<size_t>(i)];
         int shown = processes.ColumnWidth(i);
         if (shown != 0) item.Width = shown;
         if (item.Visible) {

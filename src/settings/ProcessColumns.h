@@ -14,9 +14,6 @@ namespace vtx {
 // The process list's columns, by index; the module list has the first six.
 enum class TProcessColumn : int { Icon, Product, Company, Description, Path, Version, Id };
 
-constexpr int ProcessColumnCount = 7;
-constexpr int ModuleColumnCount = 6;
-
 constexpr int ColumnIndex(TProcessColumn column) noexcept { return static_cast<int>(column); }
 constexpr std::size_t ColumnSlot(TProcessColumn column) noexcept { return static_cast<std::size_t>(column); }
 // What a row's cells are made from: its file in full, the file's version
@@ -57,7 +54,7 @@ struct TColumnDesign {
     TCellText Cell;
 };
 
-constexpr std::array<TColumnDesign, ProcessColumnCount> ProcessColumnDesigns{{
+constexpr auto ProcessColumnDesigns = std::to_array<TColumnDesign>({
     {L"", 20, 20, 0, false, true, L"&Icon", cells::None},
     {L"Process", 235, 300, 0, false, true, L"&Product", cells::Product},
     {L"Company", 125, 300, 0, false, true, L"&Company", cells::Company},
@@ -65,23 +62,20 @@ constexpr std::array<TColumnDesign, ProcessColumnCount> ProcessColumnDesigns{{
     {L"Path and filename", 50, 500, 0, true, true, L"Path and &filename", cells::Path},
     {L"Version", 80, 300, 0, false, false, L"&Version", cells::Version},
     {L"Process ID", 65, 0, 0, false, false, L"P&rocess ID", cells::ProcessId},
-}};
+});
+constexpr int ProcessColumnCount = static_cast<int>(ProcessColumnDesigns.size());
+static_assert(ProcessColumnCount == ColumnIndex(TProcessColumn::Id) + 1, "one design per column name");
 
 // The module list's icon column keeps 20 pixels: it cannot be hidden.
-constexpr std::array<TColumnDesign, ModuleColumnCount> ModuleColumnDesigns{{
+constexpr auto ModuleColumnDesigns = std::to_array<TColumnDesign>({
     {L"", 20, 20, 20, false, true, nullptr, cells::None},
     {L"Module", 235, 300, 0, false, true, nullptr, cells::Product},
     {L"Company", 125, 300, 0, false, true, nullptr, cells::Company},
     {L"Description", 220, 500, 0, false, true, nullptr, cells::Description},
     {L"Path and filename", 50, 500, 0, true, true, nullptr, cells::Path},
     {L"Version", 80, 300, 0, false, true, nullptr, cells::Version},
-}};
-
-// The columns whose widths a refresh collects and applies; the path column
-// takes what they leave.
-constexpr std::array<TProcessColumn, 6> SizedColumns{TProcessColumn::Icon,        TProcessColumn::Product,
-                                                     TProcessColumn::Company,     TProcessColumn::Description,
-                                                     TProcessColumn::Version,     TProcessColumn::Id};
+});
+constexpr int ModuleColumnCount = static_cast<int>(ModuleColumnDesigns.size());
 
 // The status bar's timer ticks once a second; the process list is rebuilt
 // every RefreshPeriodTicks ticks.

@@ -24,6 +24,14 @@ public:
     // Forgets every process this listing did not ask about.
     void EndListing();
 
+    // A listing that leaves the paths it does not know to be asked later, as
+    // the rows that show them are drawn: the kept path (kept on, as FullPath
+    // keeps it), or empty without asking.
+    std::wstring Known(std::uint32_t processId);
+    // After the listing: a listed process's path, kept or asked now and kept
+    // under its start time like the others.
+    std::wstring FullPathLater(std::uint32_t processId, std::uint64_t startTime, const TQuery& query);
+
     std::size_t Count() const noexcept { return FEntries.size(); }
 
 private:

@@ -140,23 +140,29 @@ TImagePathCache& ImagePaths() {
     return cache;
 }
 
-std::wstring ProcessFileName(DWORD processId, bool fullPath) {
-    // The image name the system keeps for the process gives the same path as
-    // the executable's module entry, needs fewer rights and reads none of the
-    // process's memory (about twenty times faster); the module entry serves
-    // systems without it.
-    std::wstring path = ImagePaths().FullPath(processId, [](std::uint32_t id) {
-        std::wstring name = LimitedProcessImageName(id, true);
-        // Services, other users' and protected processes: named without a handle.
-        return name.empty() ? ImagePathFromProcessId(id) : name;
-    });
-    if (!path.empty()) return fullPath ? path : FileNamePart(path);
+// The image name the system keeps for the process gives the same path as the
+// executable's module entry, needs fewer rights and reads none of the
+// process's memory (about twenty times faster).
+std::wstring QueryImagePath(std::uint32_t processId) {
+    std::wstring name = LimitedProcessImageName(processId, true);
+    // Services, other users' and protected processes: named without a handle.
+    return name.empty() ? ImagePathFromProcessId(processId) : name;
+}
+
+// The module entry serves systems without the image name.
+std::wstring ModuleFileName(DWORD processId, bool fullPath) {
     unique_handle process(::OpenProcess(QueryAndRead, FALSE, processId));
     if (!process) return {};
     return ReadName(MAX_PATH, [&](wchar_t* buffer, DWORD size) {
         return fullPath ? dyn::GetModuleFileNameExW(process.get(), nullptr, buffer, size)
                         : dyn::GetModuleBaseNameW(process.get(), nullptr, buffer, size);
     });
+}
+
+std::wstring ProcessFileName(DWORD processId, bool fullPath) {
+    std::wstring path = ImagePaths().FullPath(processId, QueryImagePath);
+    if (!path.empty()) return fullPath ? path : FileNamePart(path);
+    return ModuleFileName(processId, fullPath);
 }
 
 // A snapshot's entry: the idle process by its own name; from Windows 2000 on
@@ -169,10 +175,15 @@ void AddEntry(std::vector<TProcessEntry>& list, std::wstring text, DWORD id, con
 }
 
 void AddSnapshotEntry(std::vector<TProcessEntry>& list, DWORD id, const std::wstring& exeName, bool fullPath,
-                      bool win2000OrLater, const TStartTimes& startTimes) {
+                      bool win2000OrLater, const TStartTimes& startTimes, bool deferPaths = false) {
     std::wstring text;
+    bool pending = false;
     if (id == 0) {
         text = IdleProcessName();
+    } else if (win2000OrLater && deferPaths && fullPath) {
+        text = ImagePaths().Known(id);
+        pending = text.empty();
+        if (pending) text = FileNamePart(exeName);
     } else if (win2000OrLater) {
         text = ProcessFileName(id, fullPath);
         if (text.empty()) text = exeName;
@@ -180,6 +191,7 @@ void AddSnapshotEntry(std::vector<TProcessEntry>& list, DWORD id, const std::wst
         text = fullPath ? exeName : FileNamePart(exeName);
     }
     AddEntry(list, std::move(text), id, startTimes);
+    list.back().PathPending = pending;
 }
 
 bool ListBySnapshot(std::vector<TProcessEntry>& list, bool fullPath, const TStartTimes& startTimes) {
@@ -199,9 +211,9 @@ bool ListBySnapshot(std::vector<TProcessEntry>& list, bool fullPath, const TStar
 
 // The snapshot's entries, read from the records the snapshot is made of.
 void ListByRecords(std::vector<TProcessEntry>& list, bool fullPath, const std::vector<TProcessRecord>& records,
-                   const TStartTimes& startTimes) {
+                   const TStartTimes& startTimes, bool deferPaths) {
     for (const TProcessRecord& record : records)
-        AddSnapshotEntry(list, record.Id, record.ImageName, fullPath, true, startTimes);
+        AddSnapshotEntry(list, record.Id, record.ImageName, fullPath, true, startTimes, deferPaths);
 }
 
 bool ListByProcessIds(std::vector<TProcessEntry>& list, bool fullPath, const TStartTimes& startTimes) {
@@ -239,7 +251,7 @@ std::wstring LimitedProcessImageName(std::uint32_t processId, bool fullPath) {
     return fullPath ? path : FileNamePart(path);
 }
 
-bool ListProcessEntries(std::vector<TProcessEntry>& list, bool fullPath) {
+bool ListProcessEntries(std::vector<TProcessEntry>& list, bool fullPath, bool deferPaths) {
     std::lock_guard<std::mutex> lock(ListingLock());
     std::vector<TProcessRecord> records;
     const bool haveRecords = ReadProcessRecords(records);
@@ -256,11 +268,21 @@ bool ListProcessEntries(std::vector<TProcessEntry>& list, bool fullPath) {
     if (UsesProcessIdMethod(facts.PlatformId, facts.MajorVersion, facts.MinorVersion))
         listed = ListByProcessIds(list, fullPath, startTimes);
     else if (haveRecords && facts.ProcessRecords && facts.PlatformId == VER_PLATFORM_WIN32_NT)
-        ListByRecords(list, fullPath, records, startTimes);  // NT 3.x and 4.0 took the branch above
+        ListByRecords(list, fullPath, records, startTimes, deferPaths);  // NT 3.x and 4.0 took the branch above
     else
         listed = ListBySnapshot(list, fullPath, startTimes);
     if (listed) ImagePaths().EndListing();
     return listed;
+}
+
+std::wstring ProcessImagePath(std::uint32_t processId, std::uint64_t startTime, const std::wstring& bareName) {
+    std::wstring path;
+    {
+        std::lock_guard<std::mutex> lock(ListingLock());
+        path = ImagePaths().FullPathLater(processId, startTime, QueryImagePath);
+    }
+    if (path.empty()) path = ModuleFileName(processId, true);
+    return path.empty() ? bareName : path;
 }
 
 bool ListRunningProcesses(TStringList& list, bool fullPath) {

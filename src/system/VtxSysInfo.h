@@ -58,10 +58,18 @@ struct TProcessEntry {
     // When the process started, in the system's 100 ns units; 0 when unknown.
     // An ID is reused once its process has ended: ID and start time name one process.
     std::uint64_t StartTime = 0;
+    // The full path is still to be asked (ProcessImagePath): FileName is the bare name.
+    bool PathPending = false;
 };
 
-// ListRunningProcesses with each process's start time.
-bool ListProcessEntries(std::vector<TProcessEntry>& entries, bool fullPath);
+// ListRunningProcesses with each process's start time. With DeferPaths, a
+// process whose path no earlier listing kept is listed by its bare name and
+// PathPending: asking each new process for its path is most of a listing's
+// time, and a list needs only the paths of the rows it draws.
+bool ListProcessEntries(std::vector<TProcessEntry>& entries, bool fullPath, bool deferPaths = false);
+// The full path of a process listed with PathPending, asked now and kept for
+// later listings; the bare name when the process does not say.
+std::wstring ProcessImagePath(std::uint32_t processId, std::uint64_t startTime, const std::wstring& bareName);
 
 // Whether the process listed with this ID and start time still runs under
 // that ID. True when the system cannot tell (no start time known).

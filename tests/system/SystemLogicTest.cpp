@@ -169,3 +169,36 @@ TEST(DevicePath, NtPathsBecomeDriveLetterAndUncPaths) {
     for (const Case& c : cases) EXPECT_EQ(vtx::DosPathFromNtPath(c.nt, devices), c.dos);
     EXPECT_EQ(vtx::DosPathFromNtPath(L"\\Device\\HarddiskVolume1\\a.exe", {}), L"");
 }
+
+TEST(ImagePathCache, ALaterAskKeepsThePathForTheNextListing) {
+    std::map<std::uint32_t, std::wstring> paths{{8, L"C:\\a.exe"}, {12, L"C:\\b.exe"}};
+    int questions = 0;
+    auto query = [&](std::uint32_t id) {
+        ++questions;
+        return paths.count(id) ? paths[id] : std::wstring();
+    };
+    vtx::TImagePathCache cache;
+    cache.BeginListing({{8, 100}, {12, 200}});
+    EXPECT_EQ(cache.Known(8), L"") << "nothing kept yet, and nothing asked";
+    cache.EndListing();
+    EXPECT_EQ(questions, 0);
+    // Drawn later: asked once, then kept.
+    EXPECT_EQ(cache.FullPathLater(8, 100, query), L"C:\\a.exe");
+    EXPECT_EQ(cache.FullPathLater(8, 100, query), L"C:\\a.exe");
+    EXPECT_EQ(questions, 1);
+    // The next listing knows it without asking; a reused ID is not taken for it.
+    cache.BeginListing({{8, 100}, {12, 200}});
+    EXPECT_EQ(cache.Known(8), L"C:\\a.exe");
+    cache.EndListing();
+    EXPECT_EQ(cache.Count(), 1u);
+    cache.BeginListing({{8, 300}});
+    EXPECT_EQ(cache.Known(8), L"");
+    cache.EndListing();
+    EXPECT_EQ(cache.Count(), 0u);
+    EXPECT_EQ(cache.FullPathLater(8, 300, query), L"C:\\a.exe");
+    EXPECT_EQ(questions, 2);
+    // No start time: asked every time, never kept.
+    cache.FullPathLater(12, 0, query);
+    cache.FullPathLater(12, 0, query);
+    EXPECT_EQ(questions, 4);
+}
