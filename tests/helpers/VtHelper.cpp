@@ -4,6 +4,7 @@
 //   vthelper modules [count] [ms]   (loads count of the system's DLLs first)
 //   vthelper window|toolwindow|appwindow|owned|hidden [title] [ms]
 //   vthelper locked [ms]   (sleeps with an access list that lets only SYSTEM open it)
+//   vthelper hung [title] [ms]   (shows its window, minimises it and stops taking messages)
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
@@ -85,6 +86,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::wstring title = argc > 2 ? argv[2] : L"VtHelper";
     UINT ms = argc > 3 ? static_cast<UINT>(_wtoi(argv[3])) : 120000;
+    if (mode == L"hung") {
+        // A program that has stopped answering, minimised: nothing sent to
+        // its window is handled until it ends.
+        HWND wnd = CreateHelperWindow(L"window", title);
+        ShowWindow(wnd, SW_MINIMIZE);
+        Sleep(ms);
+        return 0;
+    }
     CreateHelperWindow(mode, title);
     SetTimer(nullptr, 0, ms, nullptr);
     MSG msg;
