@@ -5,6 +5,7 @@
 #include "app/ListRows.h"
 #include "fileinfo/KbxFileInfoClasses.h"
 #include "instances/VtxAppInst.h"
+#include "system/DynamicCalls.h"
 #include "system/SessionInfo.h"
 #include "system/SystemActions.h"
 #include "system/VtxSysInfo.h"
@@ -155,10 +156,11 @@ void TCMain::RefreshProcessList(TComponent*) {
     processes.OnResize = nullptr;
 
     int selected = processes.SelectedIndex();
-    ApplyColumnSettings(processes, modules, CRegistry().ProcessItems, ::GetSystemMetrics(SM_CXVSCROLL));
+    ApplyColumnSettings(processes, modules, CRegistry().ProcessItems,
+                        dyn::GetSystemMetricsForDpi(SM_CXVSCROLL, processes.Dpi()));
 
-    // The image list keeps one image per file for the whole run: a refresh
-    // adds only the icons of files it has not shown before.
+    // The image list keeps one image per icon until the dpi changes: a
+    // refresh adds only the icons of files it has not shown before.
     processes.Clear();
     ProcessRows.clear();
     {
@@ -280,6 +282,9 @@ void TCMain::FormDpiChanged(UINT oldDpi, UINT newDpi) {
             item.Width = ::MulDiv(item.Width, static_cast<int>(newDpi), static_cast<int>(oldDpi));
     }
     for (TStatusPanel panel : {spUser, spComputer, spMemory}) FitTextPanel(panel);
+    // The window made its icon lists anew for the new size.
+    SetRowImagesAgain(*frmMain->lsvProcesses, *frmMain->ProcessIconList);
+    SetRowImagesAgain(*frmMain->lsvModules, *frmMain->ModulleIconList);
     // Paths are shortened again for the new widths, as after a resize.
     RefreshListTimer = 1;
 }

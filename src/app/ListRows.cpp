@@ -24,13 +24,20 @@ void FillRows(TListView& list, TImageList& images, const std::vector<TListRow>& 
         const TFileInfoItem& item = *source.Item;
         const int row = list.AddItem(isModuleList ? 0 : static_cast<TItemData>(source.ProcessId));
         const std::wstring idText = ProcessIdText(static_cast<std::int32_t>(source.ProcessId));
-        // One image per file: the cache item's icon lives to the end of the run.
-        list.SetItemImage(row, images.IndexOf(item.Icon()));
+        // One image per icon: the cache item's icons live to the end of the run.
+        list.SetItemImage(row, images.IndexOf(item.IconAt(images.IconSize())));
         list.SetItemFileName(row, item.Filename());
         TRowTexts texts{item.Product(), item.Company(), item.Description(), item.Version()};
         list.SetSubItems(row, RowSubItems(texts, source.FileName,
                                           FitPathToWidth(item.Filename(), measure, list.ColumnWidth(pathColumn)),
                                           idText, isModuleList));
+    }
+}
+
+void SetRowImagesAgain(TListView& list, TImageList& images) {
+    for (int row = 0; row < list.ItemCount(); ++row) {
+        const TFileInfoItem* item = FileInfoCache().Find(list.Item(row).FileName);
+        list.SetItemImage(row, item ? images.IndexOf(item->IconAt(images.IconSize())) : -1);
     }
 }
 

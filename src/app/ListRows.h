@@ -38,6 +38,10 @@ std::vector<TListRow> RowsOfProcesses(std::vector<TProcessEntry> entries);
 void FillRows(TListView& list, TImageList& images, const std::vector<TListRow>& rows, bool isModuleList,
               const TTextMeasure& measure);
 
+// After the icon list was made anew (another icon size): each row's image
+// again, from the cache item of the row's file.
+void SetRowImagesAgain(TListView& list, TImageList& images);
+
 // The list as a table (TableText): the captions of the shown columns in the
 // header's order, then the selected row, or every row when none is selected.
 // The icon column is left out and the path column gives the whole path.

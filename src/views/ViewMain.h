@@ -56,6 +56,10 @@ public:
     TMenuItem* ItemEntry(int index) const;
 
     void mniAboutClick(TComponent* sender);
+
+    // Also makes both icon lists anew at the icon size of the new dpi, empty:
+    // whoever filled the lists sets the rows' images again.
+    void ScaleForDpi(UINT oldDpi, UINT newDpi) override;
 };
 
 } // namespace vtx

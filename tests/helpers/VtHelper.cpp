@@ -5,6 +5,7 @@
 //   vthelper window|toolwindow|appwindow|owned|hidden [title] [ms]
 //   vthelper locked [ms]   (sleeps with an access list that lets only SYSTEM open it)
 //   vthelper hung [title] [ms]   (shows its window, minimises it and stops taking messages)
+//   vthelper load path [ms]   (loads the library at path, of any length, first)
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
@@ -60,6 +61,11 @@ int wmain(int argc, wchar_t** argv) {
             if (LoadLibraryExW((std::wstring(dir) + L"\\" + found.cFileName).c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES))
                 --wanted;
         if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        Sleep(argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 120000);
+        return 0;
+    }
+    if (mode == L"load") {
+        if (argc < 3 || !LoadLibraryW(argv[2])) return 4;
         Sleep(argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 120000);
         return 0;
     }
