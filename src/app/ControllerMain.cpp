@@ -6,6 +6,7 @@
 #include "app/ListRows.h"
 #include "fileinfo/KbxFileInfoClasses.h"
 #include "instances/VtxAppInst.h"
+#include "system/DynamicCalls.h"
 #include "system/SessionInfo.h"
 #include "system/SystemActions.h"
 #include "system/VtxSysInfo.h"
@@ -143,7 +144,8 @@ void TCMain::RefreshProcessList(TComponent*) {
     processes.OnResize = nullptr;
 
     int selected = processes.SelectedIndex();
-    ApplyColumnSettings(processes, modules, CRegistry().ProcessItems, ::GetSystemMetrics(SM_CXVSCROLL));
+    ApplyColumnSettings(processes, modules, CRegistry().ProcessItems,
+                        dyn::GetSystemMetricsForDpi(SM_CXVSCROLL, processes.Dpi()));
 
     // Rows only: a row's file is read when the row is first drawn or read.
     // The list keeps its count when it is the same (no scroll-bar work), and
@@ -270,7 +272,9 @@ void TCMain::FormDpiChanged(UINT oldDpi, UINT newDpi) {
             item.Width = ::MulDiv(item.Width, static_cast<int>(newDpi), static_cast<int>(oldDpi));
     }
     for (TStatusPanel panel : {spUser, spComputer, spMemory}) FitTextPanel(panel);
-    // Paths are shortened again for the new widths and font.
+    // The window made its icon lists anew for the new size, and its font.
+    Processes.ForgetImages();
+    Modules.ForgetImages();
     Processes.FontChanged();
     Modules.FontChanged();
     RefreshListTimer = 1;

@@ -42,7 +42,7 @@ TListRow& TListModel::Read(int index) {
     }
     if (!row.Item) {
         row.Item = &GetFileInfoItem(row.FileName, ItemIdOf(row), FIconType);
-        row.Image = FImages.IndexOf(row.Item->Icon());
+        row.Image = FImages.IndexOf(row.Item->IconAt(FImages.IconSize()));
     }
     return row;
 }
@@ -79,7 +79,7 @@ std::wstring TListModel::ShownText(int index, int column) {
 int TListModel::Image(int index) {
     if (index < 0 || index >= Count()) return -1;
     TListRow& row = Read(index);
-    if (row.Image < 0 && row.Item->Icon()) row.Image = FImages.IndexOf(row.Item->Icon());
+    if (row.Image < 0) row.Image = FImages.IndexOf(row.Item->IconAt(FImages.IconSize()));
     return row.Image;
 }
 

@@ -7,6 +7,21 @@
 #include "toolkit/ComApartment.h"
 #include "toolkit/Errors.h"
 
+namespace {
+
+// The application's one error display, captioned with the title; the start ends with 1.
+int StartFailed(const vtx::EVtxError* error) {
+    using namespace vtx;
+    Application().SetTitle(L"Vantrel");
+    if (error)
+        Application().ShowException(*error);
+    else
+        Application().ShowException(EVtxError(L"Vantrel could not start."));
+    return 1;
+}
+
+} // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace vtx;
     // Before any shell call: module icons and links go through the shell.
@@ -15,17 +30,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Application().Initialize();
     try {
         GlobalAppInstances().CheckSingleInstance();
+    } catch (const EVtxError& e) {
+        // Objects of an elevated copy (or of another account) that this
+        // process may not use: without them the check cannot run, and a
+        // second window is the lesser harm than no window at all.
+        if (!IsInstanceAccessDenied(e)) return StartFailed(&e);
     } catch (...) {
-        // The application's one error display, captioned with the title.
-        Application().SetTitle(L"Vantrel");
-        try {
-            throw;
-        } catch (const EVtxError& e) {
-            Application().ShowException(e);
-        } catch (...) {
-            Application().ShowException(EVtxError(L"Vantrel could not start."));
-        }
-        return 1;
+        return StartFailed(nullptr);
     }
     Application().SetTitle(L"Vantrel");
     {

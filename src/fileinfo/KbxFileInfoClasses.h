@@ -12,17 +12,37 @@ namespace vtx {
 
 enum class TIconType { itFile, itExtension };
 
-// Complete after its constructor, never changed afterwards.
+// An icon handle owned once and held by every item that shows it: the items
+// of one extension share the shell's icon for it.
+using TSharedIcon = std::shared_ptr<const unique_hicon>;
+
+// The size items make their first icon at: the small icon at the system's dpi.
+int DefaultIconSize() noexcept;
+
+// Complete after its constructor; later it only gains icons of other sizes.
 class TFileInfoItem {
 public:
     // Swallows every error of the version step; the texts stay empty then.
     TFileInfoItem(const std::wstring& aFilename, const std::wstring& aID, TIconType aIconType);
+    // The icon made at iconSize x iconSize pixels.
+    TFileInfoItem(const std::wstring& aFilename, const std::wstring& aID, TIconType aIconType, int iconSize);
     TFileInfoItem(const TFileInfoItem&) = delete;
     TFileInfoItem& operator=(const TFileInfoItem&) = delete;
 
     const std::wstring& Filename() const noexcept { return FFilename; }
-    // nullptr when the platform gave none; owned by the item.
-    HICON Icon() const noexcept { return FIcon.get(); }
+    TIconType IconType() const noexcept { return FIconType; }
+    // The icon at the size the item was made with; nullptr when the platform
+    // gave none. Held by the item, with the other items of its extension
+    // (itExtension), until the last of them goes.
+    HICON Icon() const noexcept;
+    int IconSize() const noexcept { return FIcons.front().Size; }
+    // The icon at size x size pixels, for a list at another dpi: made on the
+    // first request of that size and held like Icon(), so each handle stays
+    // valid as long as the item.
+    HICON IconAt(int size) const;
+    // Every icon handle the item holds, one per size asked for; none for sizes
+    // the platform gave no icon at.
+    std::vector<HICON> IconHandles() const;
     const std::wstring& Product() const noexcept { return FProduct; }
     const std::wstring& Company() const noexcept { return FCompany; }
     const std::wstring& Description() const noexcept { return FDescription; }
@@ -30,8 +50,17 @@ public:
     const std::wstring& ID() const noexcept { return FID; }
 
 private:
+    struct TSizedIcon {
+        int Size = 0;
+        TSharedIcon Icon;  // empty when the platform gave none
+    };
+    TSharedIcon MakeIcon(int size) const;
+
     std::wstring FFilename;
-    unique_hicon FIcon;
+    TIconType FIconType;
+    // The first is the size the item was made with. Grows from const calls:
+    // the cache is used from the user-interface thread alone.
+    mutable std::vector<TSizedIcon> FIcons;
     std::wstring FProduct;
     std::wstring FCompany;
     std::wstring FDescription;
@@ -53,6 +82,9 @@ public:
     const TFileInfoItem* Find(const std::wstring& fileName) const noexcept;
     // Appends the item; returns the item that answers for its name from now on.
     const TFileInfoItem& Add(std::unique_ptr<TFileInfoItem> item);
+    // Distinct icon handles held by the items: what they cost in user and
+    // GDI objects (one icon and two bitmaps each).
+    std::size_t IconHandleCount() const;
 
 private:
     std::vector<std::unique_ptr<TFileInfoItem>> FItems;

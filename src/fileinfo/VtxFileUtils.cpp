@@ -1,6 +1,7 @@
 #include "fileinfo/VtxFileUtils.h"
 #include <cstring>
 #include <memory>
+#include "fileinfo/FileInfoText.h"
 #include "toolkit/OSError.h"
 
 namespace vtx {
@@ -45,18 +46,22 @@ const TVersionResourceFacts& SystemVersionResourceFacts() {
 
 bool FileVersionInfoReadable(const std::wstring& fileName) {
     try {
+        const std::wstring readable = ExtendedLengthPath(fileName);
         DWORD handle = 0;
-        const DWORD size = ::GetFileVersionInfoSizeW(fileName.c_str(), &handle);
+        const DWORD size = ::GetFileVersionInfoSizeW(readable.c_str(), &handle);
         if (size == 0) return false;
         std::vector<std::uint8_t> buffer(size);
-        return ::GetFileVersionInfoW(fileName.c_str(), handle, size, buffer.data()) != 0;
+        return ::GetFileVersionInfoW(readable.c_str(), handle, size, buffer.data()) != 0;
     } catch (...) {
         return false;
     }
 }
 
 TVtxFileVersionInfo::TVtxFileVersionInfo(const std::wstring& fileName) {
-    if (fileName.empty() || !FileExists(fileName))
+    // A path too long for the plain form is read in the extended one, which
+    // needs no long-path setting of the system.
+    const std::wstring readable = ExtendedLengthPath(fileName);
+    if (fileName.empty() || !FileExists(readable))
         throw EVtxFileVersionInfoError(L"The file " + fileName + L" does not exist");
     // The root block's length is a 16-bit word, so a buffer of 64 KiB holds
     // any resource: one read, where asking for the size first would load the
@@ -64,16 +69,16 @@ TVtxFileVersionInfo::TVtxFileVersionInfo(const std::wstring& fileName) {
     // a 4-byte boundary.
     constexpr DWORD anySize = 65536;
     std::vector<DWORD> buffer(anySize / sizeof(DWORD));
-    if (::GetFileVersionInfoW(fileName.c_str(), 0, anySize, buffer.data())) {
+    if (::GetFileVersionInfoW(readable.c_str(), 0, anySize, buffer.data())) {
         Load(reinterpret_cast<const std::uint8_t*>(buffer.data()), anySize);
         return;
     }
     // The sized read tells a file without a resource from one that cannot be read.
     DWORD handle = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(fileName.c_str(), &handle);
+    const DWORD size = ::GetFileVersionInfoSizeW(readable.c_str(), &handle);
     if (size == 0) throw EVtxFileVersionInfoError(SNoVersionInfo);
     buffer.assign((size + 3) / 4, 0);
-    ThrowIfWin32BoolFalse(::GetFileVersionInfoW(fileName.c_str(), handle, size, buffer.data()));
+    ThrowIfWin32BoolFalse(::GetFileVersionInfoW(readable.c_str(), handle, size, buffer.data()));
     Load(reinterpret_cast<const std::uint8_t*>(buffer.data()), size);
 }
 

@@ -1,4 +1,5 @@
 #include "instances/VtxAppInst.h"
+#include "instances/VtxSecurity.h"
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -11,7 +12,6 @@ namespace vtx {
 
 namespace {
 
-const wchar_t* const AppInstUnit = L"instances\\VtxAppInst.cpp";
 constexpr DWORD TableAccess = 0xF001F;  // full access to a mapping
 constexpr DWORD TableSize = sizeof(TInstanceTable);
 
@@ -27,68 +27,6 @@ private:
 };
 
 TInstanceTable& TableOf(TVtxFileMappingView* view) noexcept { return *static_cast<TInstanceTable*>(view->Memory()); }
-
-// The security of one table; every block is owned here and freed with it.
-struct TTableSecurity {
-    std::vector<BYTE> TokenUser;
-    unique_sid Everyone;
-    std::vector<BYTE> Acl;
-    std::vector<BYTE> Descriptor;
-    SECURITY_ATTRIBUTES Attributes{};
-
-    PSID UserSid() const noexcept { return reinterpret_cast<const TOKEN_USER*>(TokenUser.data())->User.Sid; }
-};
-
-std::vector<BYTE> QueryTokenUser() {
-    unique_handle token;
-    if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, token.put())) {
-        ThrowLastErrorIf(::GetLastError() != ERROR_NO_TOKEN);
-        ThrowIfWin32BoolFalse(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()));
-    }
-    DWORD length = 0;
-    // The size query must fail, and only for the buffer's size.
-    ThrowLastErrorIf(::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &length) ||
-                     ::GetLastError() != ERROR_INSUFFICIENT_BUFFER);
-    std::vector<BYTE> buffer(length, 0);
-    ThrowIfWin32BoolFalse(::GetTokenInformation(token.get(), TokenUser, buffer.data(), length, &length));
-    return buffer;
-}
-
-void BuildSecurityAttributes(TTableSecurity& sec, PSID owner, PSID grantee) {
-    DWORD aclSize = ::GetLengthSid(grantee) + 24;
-    sec.Acl.assign(aclSize, 0);
-    auto* acl = reinterpret_cast<PACL>(sec.Acl.data());
-    ThrowIfWin32BoolFalse(::InitializeAcl(acl, aclSize, ACL_REVISION));
-    ThrowIfWin32BoolFalse(::AddAccessAllowedAce(acl, ACL_REVISION, TableAccess, grantee));
-    ThrowAssertionIf(!::IsValidAcl(acl), AppInstUnit, 746);
-
-    sec.Descriptor.assign(SECURITY_DESCRIPTOR_MIN_LENGTH, 0);
-    PSECURITY_DESCRIPTOR sd = sec.Descriptor.data();
-    ThrowIfWin32BoolFalse(::InitializeSecurityDescriptor(sd, SECURITY_DESCRIPTOR_REVISION));
-    ThrowIfWin32BoolFalse(::SetSecurityDescriptorSacl(sd, FALSE, nullptr, TRUE));
-    ThrowIfWin32BoolFalse(::SetSecurityDescriptorOwner(sd, owner, FALSE));
-    ThrowIfWin32BoolFalse(::SetSecurityDescriptorGroup(sd, owner, FALSE));
-    ThrowIfWin32BoolFalse(::SetSecurityDescriptorDacl(sd, TRUE, acl, FALSE));
-    ThrowAssertionIf(!::IsValidSecurityDescriptor(sd), AppInstUnit, 755);
-
-    sec.Attributes.nLength = sizeof(SECURITY_ATTRIBUTES);
-    sec.Attributes.lpSecurityDescriptor = sd;
-    sec.Attributes.bInheritHandle = FALSE;
-}
-
-void BuildEveryoneSecurity(TTableSecurity& sec) {
-    sec.TokenUser = QueryTokenUser();
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    // Without the SID the access list cannot be built at all.
-    ThrowIfWin32BoolFalse(
-        ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, sec.Everyone.put()));
-    BuildSecurityAttributes(sec, sec.UserSid(), sec.Everyone.get());
-}
-
-void BuildOwnerOnlySecurity(TTableSecurity& sec) {
-    sec.TokenUser = QueryTokenUser();
-    BuildSecurityAttributes(sec, sec.UserSid(), sec.UserSid());
-}
 
 void AccountFromSid(PSID sid, std::wstring& account, std::wstring& domain) {
     account.clear();
@@ -145,6 +83,10 @@ BOOL CALLBACK NotifyThreadWindow(HWND wnd, LPARAM param) noexcept {
     return TRUE;
 }
 
+BOOL PlatformPostThreadMessage(DWORD thread, UINT message, WPARAM code, LPARAM param) {
+    return ::PostThreadMessageW(thread, message, code, param);
+}
+
 std::unique_ptr<TVtxAppInstances>& GlobalSlot() {
     static std::unique_ptr<TVtxAppInstances> slot;
     return slot;
@@ -195,21 +137,21 @@ void TVtxAppInstances::OpenTable(const std::wstring& name, SECURITY_ATTRIBUTES* 
 }
 
 void TVtxAppInstances::OpenAllTable() {
-    TTableSecurity sec;
-    BuildEveryoneSecurity(sec);
+    TObjectSecurity sec;
+    BuildEveryoneSecurity(sec, TableAccess);
     OpenTable(AllTableNameOf(FUniqueAppID), &sec.Attributes, FAllMapping, FAllMappingView);
 }
 
 void TVtxAppInstances::OpenSessionTable() {
-    TTableSecurity sec;
-    BuildEveryoneSecurity(sec);
+    TObjectSecurity sec;
+    BuildEveryoneSecurity(sec, TableAccess);
     DWORD session = OwnSessionId();
     OpenTable(SessionTableNameOf(FUniqueAppID, session), &sec.Attributes, FSessionMapping, FSessionMappingView);
 }
 
 void TVtxAppInstances::OpenUserTable() {
-    TTableSecurity sec;
-    BuildOwnerOnlySecurity(sec);
+    TObjectSecurity sec;
+    BuildOwnerOnlySecurity(sec, TableAccess);
     std::wstring account, domain;
     AccountFromSid(sec.UserSid(), account, domain);
     OpenTable(UserTableNameOf(FUniqueAppID, account, domain), &sec.Attributes, FUserMapping, FUserMappingView);
@@ -253,8 +195,11 @@ void TVtxAppInstances::NotifyInstances(WPARAM code, LPARAM param) noexcept {
         // Bounded: the lock is held, and a thread that never takes the post
         // must not stall every other start.
         for (int attempt = 0; attempt < PostTries; ++attempt) {
-            if (::PostThreadMessageW(thread, FMessageID, code, param)) break;
-            if (::GetLastError() == ERROR_INVALID_THREAD_ID) break;
+            if (PostThreadMessageSeam()(thread, FMessageID, code, param)) break;
+            // An ended thread, or one of a higher integrity level that the
+            // system will never let this process post to.
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_INVALID_THREAD_ID || error == ERROR_ACCESS_DENIED) break;
             ::Sleep(1);
         }
         // Ignored: a thread without windows has nothing more to tell.
@@ -271,7 +216,15 @@ HWND TVtxAppInstances::GetApplicationWnd(DWORD processId) noexcept {
 }
 
 bool TVtxAppInstances::BringAppWindowToFront(HWND wnd) noexcept {
-    if (::IsIconic(wnd)) ::SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    if (::IsIconic(wnd)) {
+        // Sent, not posted, so the window is restored before it is activated;
+        // but a program that stopped answering must not stop this one too.
+        DWORD_PTR result = 0;
+        // Ignored: a request that timed out is still handled when the window
+        // answers again, and activation does not depend on it.
+        static_cast<void>(::SendMessageTimeoutW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                                                RestoreTimeout, &result));
+    }
     return SetForegroundWindow98(wnd);
 }
 
@@ -281,6 +234,12 @@ bool TVtxAppInstances::SetForegroundWindow98(HWND wnd) noexcept {
     DWORD foregroundThread = ::GetWindowThreadProcessId(foreground, nullptr);
     DWORD targetThread = ::GetWindowThreadProcessId(wnd, nullptr);
     if (foregroundThread == targetThread) return ::SetForegroundWindow(wnd) != FALSE;
+    // Sharing this thread's input with the target's would make the
+    // activation wait on the target's thread, which may never answer; and a
+    // thread in the foreground may hand the foreground on by itself. Nor is
+    // a hung thread's input joined to the foreground program's.
+    if (foregroundThread == ::GetCurrentThreadId() || ::IsHungAppWindow(wnd))
+        return ::SetForegroundWindow(wnd) != FALSE;
     // Joining the input of the foreground thread lifts the foreground lock.
     // Ignored: without the join SetForegroundWindow is merely likelier to
     // fail, and its own result is the answer.
@@ -323,6 +282,18 @@ void TVtxAppInstances::Teardown() noexcept {
     FSessionMapping.reset();
     FUserMapping.reset();
     FOptex.reset();
+}
+
+bool IsInstanceAccessDenied(const std::exception& e) noexcept {
+    // The lock's event, a table or its view (the EVtxWin32Error family), or the lock's block.
+    if (const auto* win32 = dynamic_cast<const EVtxWin32Error*>(&e)) return win32->LastError() == ERROR_ACCESS_DENIED;
+    if (const auto* block = dynamic_cast<const EOptexBlockError*>(&e)) return block->LastError() == ERROR_ACCESS_DENIED;
+    return false;
+}
+
+std::function<BOOL(DWORD, UINT, WPARAM, LPARAM)>& PostThreadMessageSeam() {
+    static std::function<BOOL(DWORD, UINT, WPARAM, LPARAM)> seam = PlatformPostThreadMessage;
+    return seam;
 }
 
 TVtxAppInstances& GlobalAppInstances() {

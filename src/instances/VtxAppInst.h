@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include "instances/InstanceTable.h"
@@ -59,8 +61,13 @@ public:
     const TVtxSwapFileMapping* SessionMapping() const noexcept { return FSessionMapping.get(); }
     const TVtxSwapFileMapping* UserMapping() const noexcept { return FUserMapping.get(); }
 
-    // How often NotifyInstances posts to a thread that refuses the message.
+    // How often NotifyInstances posts to a thread that refuses the message
+    // for a passing reason (a full queue); a refusal for good (no such
+    // thread, or one this process may not post to) ends at the first answer.
     static constexpr int PostTries = 100;
+    // How long BringAppWindowToFront waits for a minimised window to take its
+    // restore request; a window that stopped answering is not waited for at all.
+    static constexpr UINT RestoreTimeout = 1000;
 
 private:
     void InitRegistry(const std::wstring& exePath);
@@ -84,6 +91,16 @@ private:
     std::unique_ptr<TVtxOptex> FOptex;
     std::wstring FUniqueAppID;
 };
+
+// True when building the registry failed only because the lock or a table
+// exists with an access list that refuses this process (one made by an
+// elevated copy or by another account): the single-instance check cannot
+// run then, and the program goes on without it.
+bool IsInstanceAccessDenied(const std::exception& e) noexcept;
+
+// The post of NotifyInstances; tests replace it to see the refusals that
+// only Windows gives (a higher integrity level refuses posts).
+std::function<BOOL(DWORD thread, UINT message, WPARAM code, LPARAM param)>& PostThreadMessageSeam();
 
 // The process-wide registry, created on first use. Construction errors leave
 // here and the global stays empty.

@@ -1,5 +1,6 @@
 #include "instances/VtxSynch.h"
 #include "instances/VtxFileUtils.h"
+#include "instances/VtxSecurity.h"
 #include "system/VtxSysInfo.h"
 #include "toolkit/OSError.h"
 
@@ -26,6 +27,32 @@ bool ThreadHasEnded(DWORD threadId) noexcept {
     return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0;
 }
 
+[[noreturn]] void ThrowBlockError(int line) {
+    const DWORD code = ::GetLastError();  // first, before anything can change it
+    throw EOptexBlockError(SynchUnit, line, code);
+}
+
+// Creates a named object, or, when full access to an existing one is refused,
+// opens it with only the rights its user needs. One more round covers an
+// object that was closed by its last holder between the two calls. On
+// failure the last-error code is that of the call that failed.
+template <class Create, class Open>
+HANDLE CreateOrOpen(Create create, Open open, bool& existed) {
+    for (int round = 0; round < 2; ++round) {
+        if (HANDLE handle = create()) {
+            existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
+            return handle;
+        }
+        if (::GetLastError() != ERROR_ACCESS_DENIED) return nullptr;
+        if (HANDLE handle = open()) {
+            existed = true;
+            return handle;
+        }
+        if (::GetLastError() != ERROR_FILE_NOT_FOUND) return nullptr;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 TVtxWaitResult MapWaitResult(DWORD result) noexcept {
@@ -42,11 +69,19 @@ TVtxWaitResult TVtxDispatcherObject::WaitFor(DWORD timeOut) const noexcept {
     return MapWaitResult(::WaitForSingleObject(FHandle.get(), timeOut));
 }
 
-TVtxEvent::TVtxEvent(SECURITY_ATTRIBUTES* secAttr, bool manual, bool signaled, const std::wstring& name) {
+TVtxEvent::TVtxEvent(SECURITY_ATTRIBUTES* secAttr, bool manual, bool signaled, const std::wstring& name,
+                     DWORD openAccess) {
     FName = name;
-    FHandle.reset(::CreateEventW(secAttr, manual, signaled, name.empty() ? nullptr : name.c_str()));
+    const wchar_t* objectName = name.empty() ? nullptr : name.c_str();
+    auto create = [&] { return ::CreateEventW(secAttr, manual, signaled, objectName); };
+    if (openAccess == 0 || !objectName) {
+        FHandle.reset(create());
+        ThrowWin32ErrorIf<EVtxEventError>(!FHandle, L"Failed to create event");
+        FExisted = ::GetLastError() == ERROR_ALREADY_EXISTS;
+        return;
+    }
+    FHandle.reset(CreateOrOpen(create, [&] { return ::OpenEventW(openAccess, FALSE, objectName); }, FExisted));
     ThrowWin32ErrorIf<EVtxEventError>(!FHandle, L"Failed to create event");
-    FExisted = ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 bool TVtxEvent::SetEvent() noexcept { return ::SetEvent(FHandle.get()) != FALSE; }
@@ -57,14 +92,27 @@ TVtxOptex::TVtxOptex(const std::wstring& name, std::int32_t spinCount) : FName(n
         FLocalInfo = std::make_unique<TOptexSharedInfo>();
         FSharedInfo = FLocalInfo.get();
     } else {
-        FEvent = std::make_unique<TVtxEvent>(nullptr, false, false, L"Optex_Event_" + name);
+        // Default security would be the creator's token's: an elevated
+        // creator's grants Administrators and SYSTEM alone, and shuts out
+        // the same user's next normal start.
+        TObjectSecurity eventSecurity;
+        BuildOwnerAndEveryoneSecurity(eventSecurity, EVENT_ALL_ACCESS, EventUseAccess);
+        FEvent = std::make_unique<TVtxEvent>(&eventSecurity.Attributes, false, false, L"Optex_Event_" + name,
+                                             EventUseAccess);
         FExisted = FEvent->Existed();
-        std::wstring blockName = L"Optex_MMF_" + name;
-        FFileMapping.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                                sizeof(TOptexSharedInfo), blockName.c_str()));
-        ThrowAssertionIf(!FFileMapping, SynchUnit, 1121);
+        TObjectSecurity blockSecurity;
+        BuildOwnerAndEveryoneSecurity(blockSecurity, FILE_MAP_ALL_ACCESS, BlockUseAccess);
+        const std::wstring blockName = L"Optex_MMF_" + name;
+        bool blockExisted = false;  // an existing block is used as it is
+        FFileMapping.reset(CreateOrOpen(
+            [&] {
+                return ::CreateFileMappingW(INVALID_HANDLE_VALUE, &blockSecurity.Attributes, PAGE_READWRITE, 0,
+                                            sizeof(TOptexSharedInfo), blockName.c_str());
+            },
+            [&] { return ::OpenFileMappingW(BlockUseAccess, FALSE, blockName.c_str()); }, blockExisted));
+        if (!FFileMapping) ThrowBlockError(1121);
         FView.reset(::MapViewOfFile(FFileMapping.get(), FILE_MAP_WRITE, 0, 0, 0));
-        ThrowAssertionIf(!FView, SynchUnit, 1123);
+        if (!FView) ThrowBlockError(1123);
         FSharedInfo = static_cast<TOptexSharedInfo*>(FView.get());
     }
     SetSpinCount(spinCount);

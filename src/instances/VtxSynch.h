@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include "toolkit/Errors.h"
 #include "toolkit/Handle.h"
 
 namespace vtx {
@@ -35,9 +36,24 @@ protected:
 
 class TVtxEvent : public TVtxDispatcherObject {
 public:
-    // An empty name makes an unnamed event. Raises EVtxEventError.
-    TVtxEvent(SECURITY_ATTRIBUTES* secAttr, bool manual, bool signaled, const std::wstring& name);
+    // An empty name makes an unnamed event. When OpenAccess is not 0 and full
+    // access to an existing event of that name is refused, the event is opened
+    // with OpenAccess alone. Raises EVtxEventError.
+    TVtxEvent(SECURITY_ATTRIBUTES* secAttr, bool manual, bool signaled, const std::wstring& name,
+              DWORD openAccess = 0);
     bool SetEvent() noexcept;
+};
+
+// The lock's shared block could be neither made nor opened, or not mapped:
+// the runtime's assertion failure, with the platform's reason kept.
+class EOptexBlockError : public EAssertionFailed {
+public:
+    EOptexBlockError(const std::wstring& unit, int line, std::uint32_t lastError)
+        : EAssertionFailed(unit, line), FLastError(lastError) {}
+    std::uint32_t LastError() const noexcept { return FLastError; }
+
+private:
+    std::uint32_t FLastError;
 };
 
 // The lock's state, shared by every process that opens the lock.
@@ -53,7 +69,16 @@ class TVtxOptex {
 public:
     static constexpr std::int32_t DefaultSpinCount = 4000;
 
-    // An empty name makes a lock for this process alone.
+    // What the lock itself needs of an existing named event and block.
+    static constexpr DWORD EventUseAccess = SYNCHRONIZE | EVENT_MODIFY_STATE;
+    static constexpr DWORD BlockUseAccess = FILE_MAP_READ | FILE_MAP_WRITE;
+
+    // An empty name makes a lock for this process alone. A named lock's event
+    // and block belong to the token user, who has full access to them,
+    // elevated or not; every other account may use them but not change them.
+    // An existing event or block that refuses full access (made by another
+    // account, or with another access list) is opened with what the lock needs.
+    // Raises EVtxEventError, EOptexBlockError or EOSError.
     explicit TVtxOptex(const std::wstring& name, std::int32_t spinCount = DefaultSpinCount);
     TVtxOptex(const TVtxOptex&) = delete;
     TVtxOptex& operator=(const TVtxOptex&) = delete;

@@ -167,6 +167,17 @@ BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWOR
     return fn ? fn(process, module, info, size) : FALSE;
 }
 
+// ---- user32.dll ----
+
+int GetSystemMetricsForDpi(int index, UINT dpi) {
+    using Fn = int(WINAPI*)(int, UINT);
+    static const auto fn = Lookup<Fn>(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
+    if (fn) return fn(index, dpi);
+    const window_dc screen(nullptr);
+    const int systemDpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+    return ::MulDiv(::GetSystemMetrics(index), static_cast<int>(dpi), systemDpi > 0 ? systemDpi : 96);
+}
+
 // ---- shell32.dll ----
 
 namespace {

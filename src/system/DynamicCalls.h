@@ -5,6 +5,7 @@
 //   program end (EnumProcessModulesEx too);
 // - RtlGetVersion, NtQuerySystemInformation and NtQueryInformationProcess of
 //   ntdll.dll, which no import library of every toolchain declares;
+// - GetSystemMetricsForDpi of user32.dll, which Windows 10 has only from 1607;
 // - the two shell calls (module icons, opening links), so that start-up never
 //   maps shell32.dll: under Wine that alone costs several milliseconds and
 //   megabytes, and the first screen needs neither.
@@ -37,6 +38,11 @@ BOOL EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* 
 DWORD GetModuleBaseNameW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size);
 DWORD GetModuleFileNameExW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size);
 BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD size);
+
+// ---- user32.dll ----
+// The metric at the given dpi; where user32 lacks the call, the system-dpi
+// value scaled to it.
+int GetSystemMetricsForDpi(int index, UINT dpi);
 
 // ---- shell32.dll, loaded at first use ----
 // Answer 0 (no icon, no result) when the library or entry point is missing.

@@ -241,12 +241,20 @@ bool ListByProcessIds(std::vector<TProcessEntry>& list, bool fullPath, const TSt
 
 } // namespace
 
+TImageNameSeam& ImageNameSeam() {
+    static TImageNameSeam seam;
+    return seam;
+}
+
 std::wstring LimitedProcessImageName(std::uint32_t processId, bool fullPath) {
     unique_handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process) return {};
+    const TImageNameSeam& seam = ImageNameSeam();
     std::wstring path = ReadName(MAX_PATH, [&](wchar_t* buffer, DWORD size) -> DWORD {
         DWORD length = size;
-        return ::QueryFullProcessImageNameW(process.get(), 0, buffer, &length) ? length : 0;
+        const BOOL read = seam ? seam(process.get(), buffer, &length)
+                               : ::QueryFullProcessImageNameW(process.get(), 0, buffer, &length);
+        return read ? length : 0;
     });
     return fullPath ? path : FileNamePart(path);
 }

@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 #include "toolkit/StringList.h"
@@ -118,5 +119,12 @@ bool ListImageAllocations(TStringList& list, HANDLE process, bool handlesOnly);
 // A process's image name through PROCESS_QUERY_LIMITED_INFORMATION, which
 // needs fewer rights than reading its memory; empty when even that fails.
 std::wstring LimitedProcessImageName(std::uint32_t processId, bool fullPath);
+// Answers in the system's place for the query behind LimitedProcessImageName,
+// with QueryFullProcessImageNameW's contract (FALSE and
+// ERROR_INSUFFICIENT_BUFFER for a buffer too small). Tests name processes by
+// paths Wine cannot start a program from (MAX_PATH characters and more);
+// empty: the system answers.
+using TImageNameSeam = std::function<BOOL(HANDLE process, wchar_t* buffer, DWORD* size)>;
+TImageNameSeam& ImageNameSeam();
 
 } // namespace vtx

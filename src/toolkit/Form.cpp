@@ -2,6 +2,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Dpi.h"
 #include "toolkit/Menu.h"
+#include "toolkit/Placement.h"
 
 namespace vtx {
 
@@ -73,20 +74,42 @@ void TForm::SetWindowState(TWindowState state) {
     ::ShowWindow(FHandle, cmd);
 }
 
+namespace {
+
+RECT WorkAreaOf(HMONITOR monitor) noexcept {
+    MONITORINFO mi{sizeof mi};
+    if (!::GetMonitorInfoW(monitor, &mi)) ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
+    return mi.rcWork;
+}
+
+} // namespace
+
+TMonitorWorkAreaSeam& MonitorWorkAreaSeam() {
+    static TMonitorWorkAreaSeam seam;
+    return seam;
+}
+
+RECT MonitorWorkAreaOf(HWND wnd) {
+    if (const TMonitorWorkAreaSeam& seam = MonitorWorkAreaSeam()) return seam(wnd);
+    return WorkAreaOf(::MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST));
+}
+
 void TForm::PlaceCentered() {
     RECT r{};
     ::GetWindowRect(FHandle, &r);
-    HMONITOR monitor = ::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST);
-    MONITORINFO mi{sizeof mi};
-    ::GetMonitorInfoW(monitor, &mi);
-    const RECT& work = mi.rcWork;
-    int width = r.right - r.left;
-    int height = r.bottom - r.top;
-    int left = work.left + ((work.right - work.left) - width) / 2;
-    int top = work.top + ((work.bottom - work.top) - height) / 2;
-    if (left < work.left) left = work.left;
-    if (top < work.top) top = work.top;
-    ::SetWindowPos(FHandle, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT work = CenterOnMonitorOf ? MonitorWorkAreaOf(CenterOnMonitorOf)
+                                        : WorkAreaOf(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST));
+    // A monitor of another dpi rescales the form on the way there (WM_DPICHANGED):
+    // the new size is centred once more.
+    for (int pass = 0; pass < 2; ++pass) {
+        const TScreenPoint at = CenteredOrigin({work.left, work.top, work.right, work.bottom}, r.right - r.left,
+                                               r.bottom - r.top);
+        ::SetWindowPos(FHandle, nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT now{};
+        ::GetWindowRect(FHandle, &now);
+        if (now.right - now.left == r.right - r.left && now.bottom - now.top == r.bottom - r.top) break;
+        r = now;
+    }
 }
 
 void TForm::Show() {

@@ -8,6 +8,13 @@ namespace vtx {
 
 class TMainMenu;
 
+// The work area of the monitor a window is on (the nearest one when it is on
+// none). Tests answer for monitors that the test display does not have; empty:
+// the system answers.
+using TMonitorWorkAreaSeam = std::function<RECT(HWND wnd)>;
+TMonitorWorkAreaSeam& MonitorWorkAreaSeam();
+RECT MonitorWorkAreaOf(HWND wnd);
+
 enum class TBorderStyle { bsSizeable, bsDialog };
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum class TCloseAction { caNone, caHide, caFree };
@@ -29,6 +36,8 @@ public:
     // Centred on the work area of the monitor nearest to its rectangle when
     // first shown, top-left kept inside that work area.
     bool CenterOnShow = true;
+    // When set, CenterOnShow centres the form on the monitor this window is on.
+    HWND CenterOnMonitorOf = nullptr;
     void Show();
     void Hide();
     // Asks the form to close: OnClose decides; the main form ends the run.

@@ -2,7 +2,14 @@
 
 namespace vtx {
 
-TImageList::TImageList(int size) : FList(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 16, 16)) {}
+TImageList::TImageList(int size)
+    : FSize(size), FList(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 16, 16)) {}
+
+void TImageList::SetIconSize(int size) noexcept {
+    FIndexOf.clear();
+    FSize = size;
+    if (FList) ::ImageList_SetIconSize(FList.get(), size, size);
+}
 
 int TImageList::AddIcon(HICON icon) noexcept {
     if (!icon || !FList) return -1;

@@ -19,6 +19,10 @@ public:
     explicit TImageList(int size);
     HIMAGELIST Handle() const noexcept { return FList.get(); }
     int Count() const noexcept { return ::ImageList_GetImageCount(FList.get()); }
+    int IconSize() const noexcept { return FSize; }
+    // Another size (a move to a monitor of another dpi) empties the list; the
+    // handle stays, so the lists that show it need only be told to measure again.
+    void SetIconSize(int size) noexcept;
     // Adds a copy of the icon; -1 when there is no icon or it has no image.
     int AddIcon(HICON icon) noexcept;
     // The image of an icon handle that lives at least as long as the list's
@@ -27,6 +31,7 @@ public:
     void Clear() noexcept;
 
 private:
+    int FSize;
     unique_himagelist FList;
     std::unordered_map<HICON, int> FIndexOf;
 };

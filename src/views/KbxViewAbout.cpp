@@ -241,6 +241,8 @@ void ShowAboutBox(int startYear) {
         ::RedrawWindow(shown->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     };
     box->SetAlphaBlendValue(0);
+    // On the monitor the user works on, not the primary one.
+    box->CenterOnMonitorOf = mainWindow;
     box->Show();
     ::SetFocus(box->OKButton->Handle());
     RunFade(true, 0, FadeClockMilliseconds, apply);

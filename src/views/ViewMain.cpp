@@ -1,4 +1,7 @@
 #include "views/ViewMain.h"
+#include <utility>
+#include "settings/ProcessColumns.h"
+#include "toolkit/Dpi.h"
 #include "views/KbxViewAbout.h"
 
 namespace vtx {
@@ -100,5 +103,20 @@ TMenuItem* TfrmMain::ItemEntry(int index) const {
 }
 
 void TfrmMain::mniAboutClick(TComponent*) { ShowAboutBox(2002); }
+
+void TfrmMain::ScaleForDpi(UINT oldDpi, UINT newDpi) {
+    TForm::ScaleForDpi(oldDpi, newDpi);
+    // Icons made for the new size, not stretched from the old one.
+    const int size = ScaleToDpi(16, newDpi);
+    for (auto [list, images] : {std::pair{lsvProcesses.get(), ProcessIconList.get()},
+                                std::pair{lsvModules.get(), ModulleIconList.get()}}) {
+        if (images->IconSize() == size) continue;
+        images->SetIconSize(size);
+        // Through none and back: the list measures its rows for the new size
+        // whatever it makes of being handed the same list again.
+        list->SetSmallImages(nullptr);
+        list->SetSmallImages(images);
+    }
+}
 
 } // namespace vtx

@@ -54,6 +54,10 @@ public:
 
     void mniAboutClick(TComponent* sender);
 
+    // Also makes both icon lists anew at the icon size of the new dpi, empty:
+    // whoever filled the lists sets the rows' images again.
+    void ScaleForDpi(UINT oldDpi, UINT newDpi) override;
+
 private:
     std::vector<TMenuItem*> FItemEntries;
 };

@@ -1,8 +1,11 @@
 #include "app/AppFixture.h"
+#include <atomic>
+#include <thread>
 #include "app/ListLogic.h"
 #include "helpers/TestSupport.h"
 #include "system/SystemActions.h"
 #include "toolkit/Errors.h"
+#include "toolkit/Handle.h"
 #include "toolkit/ScopedOverride.h"
 
 using namespace vtest;
@@ -17,6 +20,17 @@ namespace {
 int Focus(vtx::TfrmMain& form, int row) {
     form.lsvProcesses->SelectItem(row);
     return row;
+}
+
+// Polls until Done holds; false on time-out.
+template <class F>
+bool WaitUntil(F done, DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start >= ms) return false;
+        ::Sleep(10);
+    }
+    return true;
 }
 
 } // namespace
@@ -117,6 +131,41 @@ TEST_F(AppFixture, SwitchToProcessBringsAChildWindowForward) {
     main.SwitchToProcess(Form().lsvProcesses.get());
     Pump(50);
     EXPECT_EQ(::GetForegroundWindow(), target);
+}
+
+TEST_F(AppFixture, SwitchingToAHungProgramDoesNotStopVantrel) {
+    std::wstring dir = ScratchDirectory(L"hung");
+    ChildProcess hung(CopyFileTo(HelperPath(), dir, L"vthung.exe"), L"hung HungTarget 120000", false);
+    HWND target = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (HWND wnd : WindowsOfProcess(hung.Id()))
+                if (::IsIconic(wnd)) target = wnd;
+            return target != nullptr;
+        },
+        20000));
+    auto& main = Start();
+    ASSERT_GE(Focus(Form(), RowOfProcess(hung.Id())), 0);
+
+    // Ends the child if the command hangs, so a fault fails the test instead of stalling it.
+    vtx::unique_handle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<bool> rescued{false};
+    std::thread watchdog([&] {
+        if (::WaitForSingleObject(done.get(), 10000) == WAIT_TIMEOUT) {
+            rescued = true;
+            ::TerminateProcess(hung.Handle(), 1);
+        }
+    });
+    main.MenuItemClick(Form().mniSwitch);
+    ::SetEvent(done.get());
+    watchdog.join();
+    ASSERT_FALSE(rescued) << "\"&Switch to process\" waits for a program that does not answer";
+    EXPECT_TRUE(hung.Running());
+    EXPECT_TRUE(::IsIconic(target)) << "the child was not hung after all";
+    // The controller goes on: its next tick runs.
+    main.UpdateTimerTimer(nullptr);
+    Pump(50);
+    EXPECT_EQ(Form().stbStatus->PanelText(3).rfind(L"Process count: ", 0), 0u);
 }
 
 TEST_F(AppFixture, EndingTheSessionAsksFirstPassesOneFlagAndClosesTheWindow) {

@@ -2,6 +2,7 @@
 // WM_DPICHANGED, sent to the real main window.
 #include "app/AppFixture.h"
 #include "app/ListLogic.h"
+#include "fileinfo/KbxFileInfoClasses.h"
 #include "helpers/TestSupport.h"
 #include "toolkit/Controls.h"
 
@@ -114,6 +115,93 @@ TEST_F(AppFixture, AMoveToAnotherScaleRescalesColumnsHeightsAndPanels) {
     main.ToggleProcessItem(f.ItemEntry(2));
     EXPECT_NEAR(list.ColumnWidth(2), Scaled(125, 96, 144), 1);
     SendDpiChange(f, 144, 96);
+}
+
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+// Each row of the list shows its file's icon made at the list's size, from an
+// icon list of that size that the list view measures its rows by.
+void ExpectIconsAt(vtx::TListView& list, vtx::TListModel& rows, vtx::TImageList& images, int size) {
+    SCOPED_TRACE(list.Name);
+    EXPECT_EQ(images.IconSize(), size);
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(::ImageList_GetIconSize(images.Handle(), &cx, &cy));
+    EXPECT_EQ(cx, size);
+    EXPECT_EQ(cy, size);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(::SendMessageW(list.Handle(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)),
+              images.Handle());
+    ASSERT_GT(list.ItemCount(), 0);
+    for (int row = 0; row < rows.Count(); ++row) rows.Image(row);  // as drawing every row asks
+    const int count = images.Count();
+    EXPECT_GT(count, 0) << "the rows' images were not set again";
+    for (int row = 0; row < list.ItemCount(); ++row) {
+        const vtx::TFileInfoItem& info = rows.Item(row);
+        HICON icon = info.IconAt(size);
+        if (!icon) continue;
+        LVITEMW shown{};
+        shown.mask = LVIF_IMAGE;
+        shown.iItem = row;
+        ::SendMessageW(list.Handle(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&shown));
+        EXPECT_LT(shown.iImage, count) << info.Filename();
+        EXPECT_EQ(shown.iImage, images.IndexOf(icon)) << info.Filename();
+    }
+    EXPECT_EQ(images.Count(), count) << "a row showed an icon of another size";
+    RECT bounds{LVIR_BOUNDS};
+    ASSERT_TRUE(::SendMessageW(list.Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&bounds)));
+    EXPECT_GE(bounds.bottom - bounds.top, size) << "rows measured for the old icon size";
+}
+
+TEST_F(AppFixture, AMoveToAnotherScaleMakesTheIconListsAnewAtItsSize) {
+    ChildProcess helper(HelperPath(), L"sleep 60000", false);
+    auto& main = Start();
+    auto& f = Form();
+    ASSERT_EQ(f.Dpi(), 96u);
+    const int row = RowOfProcess(helper.Id());
+    ASSERT_GE(row, 0);
+    f.lsvProcesses->SelectItem(row);
+    main.ShowProcessModules(nullptr);
+    ExpectIconsAt(*f.lsvProcesses, main.Processes, *f.ProcessIconList, 16);
+    ExpectIconsAt(*f.lsvModules, main.Modules, *f.ModulleIconList, 16);
+
+    const struct { UINT From, To; int Size; } moves[] = {{96, 120, 20}, {120, 144, 24}, {144, 96, 16}};
+    for (const auto& move : moves) {
+        SCOPED_TRACE(move.To);
+        SendDpiChange(f, move.From, move.To);
+        ExpectIconsAt(*f.lsvProcesses, main.Processes, *f.ProcessIconList, move.Size);
+        ExpectIconsAt(*f.lsvModules, main.Modules, *f.ModulleIconList, move.Size);
+        // The helper's own icon, made at that size from its file.
+        const vtx::TFileInfoItem& item = main.Processes.Item(row);
+        EXPECT_EQ(IconWidth(item.IconAt(move.Size)), move.Size);
+        EXPECT_GE(main.Processes.Image(row), 0);
+    }
+}
+
+// The path column leaves room for the vertical scroll bar as wide as it is
+// drawn at the list's dpi, not at the system's.
+TEST_F(AppFixture, ThePathColumnLeavesTheScrollBarOfTheListsDpi) {
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+    const auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    ASSERT_NE(forDpi, nullptr);
+    auto& main = Start();
+    auto& f = Form();
+    auto& list = *f.lsvProcesses;
+    for (UINT dpi : {144u, 120u, 96u}) {
+        SCOPED_TRACE(dpi);
+        if (f.Dpi() != dpi) SendDpiChange(f, f.Dpi(), dpi);
+        main.RefreshProcessList(nullptr);
+        const int scrollBar = forDpi(SM_CXVSCROLL, dpi);
+        if (dpi != 96) ASSERT_NE(scrollBar, ::GetSystemMetrics(SM_CXVSCROLL)) << "no difference to see";
+        EXPECT_EQ(list.ColumnWidth(4), list.ClientWidth() - OthersWidth(list, 4) - scrollBar);
+    }
 }
 
 } // namespace

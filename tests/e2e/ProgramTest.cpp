@@ -558,6 +558,29 @@ TEST_F(VantrelProgram, TheShippedFileIsStrippedAndKeepsItsResources) {
     EXPECT_LT(size.QuadPart, 1200 * 1024) << "symbols left in the shipped file";
 }
 
+// What the manifest asks of Windows: per-monitor dpi awareness, and paths
+// past MAX_PATH where the system allows them.
+TEST_F(VantrelProgram, TheManifestDeclaresPerMonitorDpiAndLongPaths) {
+    HMODULE image = ::LoadLibraryExW(VantrelPath().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, nullptr);
+    HRSRC found = ::FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(found, nullptr);
+    const char* data = static_cast<const char*>(::LockResource(::LoadResource(image, found)));
+    const std::string manifest(data, ::SizeofResource(image, found));
+    ::FreeLibrary(image);
+    for (const char* setting :
+         {"<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true</longPathAware>",
+          "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+          "PerMonitorV2, PerMonitor</dpiAwareness>",
+          "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>"})
+        EXPECT_NE(manifest.find(setting), std::string::npos) << setting;
+    // Both belong to the application's windows settings.
+    const size_t settings = manifest.find("<asmv3:windowsSettings>");
+    ASSERT_NE(settings, std::string::npos);
+    EXPECT_GT(manifest.find("<longPathAware"), settings);
+    EXPECT_LT(manifest.find("<longPathAware"), manifest.find("</asmv3:windowsSettings>"));
+}
+
 TEST_F(VantrelProgram, FileExitWritesPlacementAndFourteenItemValues) {
     Vantrel app;
     ASSERT_TRUE(app.Start());

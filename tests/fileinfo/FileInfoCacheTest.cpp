@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <map>
+#include <memory>
+#include <set>
 #include "fileinfo/KbxFileInfoClasses.h"
 #include "helpers/TestSupport.h"
 #include "toolkit/Text.h"
@@ -145,4 +148,118 @@ TEST(FileInfoCache, ItemKeepsItsFirstTextsWhenTheFileChanges) {
     EXPECT_EQ(GetFileInfoItem(copy, L"", TIconType::itFile).Product(), L"Spaced Product");
     ::DeleteFileW(copy.c_str());
     ::RemoveDirectoryW(dir.c_str());
+}
+
+namespace {
+
+// The width of an icon's image in pixels; 0 for no icon.
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+bool IconAlive(HICON icon) { return IconWidth(icon) > 0; }
+
+} // namespace
+
+// A list at 120 or 144 dpi shows icons of 20 or 24 pixels: made at that size
+// from the file, not stretched from 16.
+TEST(FileInfoCache, IconsAtEachSizeAListAsksFor) {
+    const std::wstring dir = vtest::ScratchDirectory(L"ficsizes");
+    const std::wstring helper = vtest::CopyFileTo(vtest::HelperPath(), dir, L"vtsizes.exe");
+    const TFileInfoItem& item = GetFileInfoItem(helper, L"", TIconType::itFile);
+    EXPECT_EQ(item.IconSize(), DefaultIconSize());
+    EXPECT_EQ(DefaultIconSize(), ::GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(IconWidth(item.Icon()), DefaultIconSize());
+    EXPECT_EQ(item.IconAt(DefaultIconSize()), item.Icon()) << "the size it was made with";
+    for (int size : {16, 20, 24, 32}) {
+        HICON icon = item.IconAt(size);
+        EXPECT_EQ(IconWidth(icon), size) << size;
+        EXPECT_EQ(item.IconAt(size), icon) << "kept: " << size;
+    }
+    EXPECT_TRUE(IconAlive(item.Icon())) << "an earlier size stays valid";
+    EXPECT_EQ(item.IconHandles().size(), 4u);
+    // A name without a directory has no icon at any size.
+    EXPECT_EQ(GetFileInfoItem(L"Registry", L"", TIconType::itFile).IconAt(24), nullptr);
+    ::DeleteFileW(helper.c_str());
+    ::RemoveDirectoryW(dir.c_str());
+}
+
+// The shell hands over a new copy of an extension's icon on every call: the
+// module rows of many files must not each keep one.
+TEST(FileInfoCache, ItemsOfOneExtensionShareOneIconHandle) {
+    const size_t before = FileInfoCache().IconHandleCount();
+    const wchar_t* extensions[] = {L".dll", L".DLL", L".Dll", L".ocx", L".OCX", L".drv"};
+    std::map<std::wstring, std::set<HICON>> byExtension;
+    std::set<HICON> all;
+    for (int i = 0; i < 120; ++i) {
+        const std::wstring extension = extensions[i % std::size(extensions)];
+        const std::wstring name = L"Z:\\shared\\icons\\module" + std::to_wstring(i) + extension;
+        const TFileInfoItem& item = GetFileInfoItem(name, L"", TIconType::itExtension);
+        std::wstring folded = extension;
+        for (auto& c : folded) c = static_cast<wchar_t>(::towlower(c));
+        byExtension[folded].insert(item.Icon());
+        all.insert(item.Icon());
+    }
+    SHFILEINFOW shell{};
+    const bool shellHasIcon = ::SHGetFileInfoW(L".ocx", FILE_ATTRIBUTE_NORMAL, &shell, sizeof shell,
+                                               SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON) != 0;
+    if (shell.hIcon) ::DestroyIcon(shell.hIcon);
+    ASSERT_TRUE(shellHasIcon) << "the shell gives no icons here: nothing to share";
+    for (const auto& [extension, icons] : byExtension) {
+        EXPECT_EQ(icons.size(), 1u) << extension << ": letter case makes no other extension";
+        EXPECT_NE(*icons.begin(), nullptr) << extension;
+    }
+    EXPECT_EQ(all.size(), 3u);
+    EXPECT_LE(FileInfoCache().IconHandleCount(), before + 3) << "one handle per extension, not per file";
+
+    // At another size the extension has another icon, shared the same way.
+    const TFileInfoItem& first = GetFileInfoItem(L"Z:\\shared\\icons\\module0.dll", L"", TIconType::itExtension);
+    const TFileInfoItem& second = GetFileInfoItem(L"Z:\\shared\\icons\\module1.DLL", L"", TIconType::itExtension);
+    EXPECT_EQ(first.IconAt(24), second.IconAt(24));
+    EXPECT_NE(first.IconAt(24), first.Icon());
+    EXPECT_GE(IconWidth(first.IconAt(24)), 16);
+}
+
+TEST(FileInfoCache, ASharedIconGoesWithTheLastItemThatHoldsIt) {
+    auto first = std::make_unique<TFileInfoItem>(L"Z:\\owned\\a.vtshare", L"", TIconType::itExtension);
+    auto second = std::make_unique<TFileInfoItem>(L"Z:\\owned\\b.VTSHARE", L"", TIconType::itExtension);
+    HICON icon = first->Icon();
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(second->Icon(), icon);
+    first.reset();
+    EXPECT_TRUE(IconAlive(icon)) << "still held by the second item";
+    second.reset();
+    EXPECT_FALSE(IconAlive(icon)) << "freed with the last item";
+    // The next item of that extension gets a live icon of its own.
+    TFileInfoItem third(L"Z:\\owned\\c.vtshare", L"", TIconType::itExtension);
+    EXPECT_TRUE(IconAlive(third.Icon()));
+}
+
+// Wine reads the version resource of a file deeper than MAX_PATH, but user32
+// reads no icon from such a path, plain or extended: the item finds it through
+// the path's short names.
+TEST(FileInfoCache, FilesInAFolderDeeperThanMaxPathGiveTextsAndIcon) {
+    const std::wstring dir = vtest::DeepScratchDirectory(L"ficdeep");
+    const std::wstring helper = vtest::CopyFileToDeep(vtest::HelperPath(), dir, L"vthelper.exe");
+    const std::wstring library = vtest::CopyFileToDeep(Fixture(L"fixture_versions.dll"), dir, L"fixture_versions.dll");
+    ASSERT_GT(helper.size(), static_cast<size_t>(MAX_PATH));
+
+    const TFileInfoItem& process = GetFileInfoItem(helper, L"1A", TIconType::itFile);
+    EXPECT_EQ(process.Product(), L"VtHelper");
+    EXPECT_EQ(process.Version(), L"1.2.3.4");
+    EXPECT_EQ(IconWidth(process.Icon()), DefaultIconSize());
+    EXPECT_EQ(IconWidth(process.IconAt(24)), 24);
+
+    const TFileInfoItem& module = GetFileInfoItem(library, L"", TIconType::itExtension);
+    EXPECT_EQ(module.Product(), L"Spaced Product");
+    EXPECT_EQ(module.Description(), L"Version fixture");
+    EXPECT_EQ(module.Icon(), GetFileInfoItem(L"Z:\\shared\\icons\\other.dll", L"", TIconType::itExtension).Icon());
+
+    vtest::RemoveTree(vtest::ScratchDirectory(L"ficdeep"));
 }

@@ -274,3 +274,38 @@ TEST(FileInfoText, TrimsAndFindsExtensions) {
     };
     for (const auto& c : cases) EXPECT_EQ(FileExtensionOf(c.Name), c.Extension) << c.Name;
 }
+
+TEST(FileInfoText, PathsOfMaxPathAndMoreTakeTheExtendedForm) {
+    const std::wstring deep = L"C:\\" + std::wstring(100, L'a') + L"\\" + std::wstring(100, L'b') + L"\\" +
+                              std::wstring(60, L'c') + L".dll";
+    ASSERT_GE(deep.size(), 260u);
+    const std::wstring at259 = L"C:\\" + std::wstring(252, L'x') + L".dll";
+    ASSERT_EQ(at259.size(), 259u);
+    const std::wstring share = L"\\\\server\\share\\" + deep.substr(3);
+    const struct {
+        std::wstring Path, Extended;
+    } cases[] = {
+        {at259, at259},                                       // short enough as it is
+        {at259 + L"x", L"\\\\?\\" + at259 + L"x"},             // 260: too long for the plain form
+        {deep, L"\\\\?\\" + deep},
+        {L"z" + deep.substr(1), L"\\\\?\\z" + deep.substr(1)},  // any drive letter
+        {share, L"\\\\?\\UNC\\server\\share\\" + deep.substr(3)},
+        {L"\\\\?\\" + deep, L"\\\\?\\" + deep},                // already extended
+        {L"\\\\.\\" + deep, L"\\\\.\\" + deep},                // a device path
+        {L"C:\\a\\.\\" + deep.substr(3), L"C:\\a\\.\\" + deep.substr(3)},    // "." is not resolved in that form
+        {L"C:\\a\\..\\" + deep.substr(3), L"C:\\a\\..\\" + deep.substr(3)},  // nor ".."
+        {L"C:/" + deep.substr(3), L"C:/" + deep.substr(3)},                // nor "/"
+        {deep.substr(3), deep.substr(3)},                                  // relative
+        {L"1:\\" + deep.substr(3), L"1:\\" + deep.substr(3)},              // no drive letter
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ExtendedLengthPath(c.Path), c.Extended) << c.Path;
+        if (c.Extended != c.Path) {
+            EXPECT_EQ(WithoutExtendedPrefix(c.Extended), c.Path) << c.Path;
+        }
+    }
+    EXPECT_EQ(WithoutExtendedPrefix(L"\\\\?\\C:\\x"), L"C:\\x");
+    EXPECT_EQ(WithoutExtendedPrefix(L"\\\\?\\UNC\\server\\x"), L"\\\\server\\x");
+    EXPECT_EQ(WithoutExtendedPrefix(L"C:\\x"), L"C:\\x");
+    EXPECT_EQ(WithoutExtendedPrefix(L"\\\\server\\x"), L"\\\\server\\x");
+}

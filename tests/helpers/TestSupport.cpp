@@ -35,6 +35,39 @@ std::wstring ScratchDirectory(const std::wstring& tag) {
     return dir;
 }
 
+namespace {
+std::wstring Extended(const std::wstring& path) { return L"\\\\?\\" + path; }
+} // namespace
+
+std::wstring DeepScratchDirectory(const std::wstring& tag) {
+    std::wstring dir = ScratchDirectory(tag);
+    for (wchar_t letter = L'a'; dir.size() <= MAX_PATH + 20; ++letter) {
+        dir += L"\\" + std::wstring(50, letter);
+        CreateDirectoryW(Extended(dir).c_str(), nullptr);
+    }
+    return dir;
+}
+
+std::wstring CopyFileToDeep(const std::wstring& source, const std::wstring& directory, const std::wstring& name) {
+    std::wstring target = directory + L"\\" + name;
+    CopyFileW(source.c_str(), Extended(target).c_str(), FALSE);
+    return target;
+}
+
+void RemoveTree(const std::wstring& directory) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(Extended(directory + L"\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = directory + L"\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+        else DeleteFileW(Extended(path).c_str());
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    RemoveDirectoryW(Extended(directory).c_str());
+}
+
 ChildProcess::ChildProcess(const std::wstring& exe, const std::wstring& args, bool waitForIdle) {
     std::wstring cmd = L"\"" + exe + L"\" " + args;
     STARTUPINFOW si{};

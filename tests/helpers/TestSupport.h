@@ -18,6 +18,13 @@ std::wstring SystemFile(const wchar_t* name);
 std::wstring CopyFileTo(const std::wstring& source, const std::wstring& directory, const std::wstring& name);
 // A unique scratch folder under the temp folder, removed by the caller if wanted.
 std::wstring ScratchDirectory(const std::wstring& tag);
+// A scratch folder whose path is longer than MAX_PATH, made through the
+// extended form ("\\?\"); its plain path. Remove it with RemoveTree.
+std::wstring DeepScratchDirectory(const std::wstring& tag);
+// CopyFileTo for folders of any depth.
+std::wstring CopyFileToDeep(const std::wstring& source, const std::wstring& directory, const std::wstring& name);
+// Removes a folder and everything in it, at any depth.
+void RemoveTree(const std::wstring& directory);
 
 // A child process started by the test and ended when this object goes.
 class ChildProcess {

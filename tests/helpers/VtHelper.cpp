@@ -4,6 +4,8 @@
 //   vthelper modules [count] [ms]   (loads count of the system's DLLs first)
 //   vthelper window|toolwindow|appwindow|owned|hidden [title] [ms]
 //   vthelper locked [ms]   (sleeps with an access list that lets only SYSTEM open it)
+//   vthelper hung [title] [ms]   (shows its window, minimises it and stops taking messages)
+//   vthelper load path [ms]   (loads the library at path, of any length, first)
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
@@ -62,6 +64,11 @@ int wmain(int argc, wchar_t** argv) {
         Sleep(argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 120000);
         return 0;
     }
+    if (mode == L"load") {
+        if (argc < 3 || !LoadLibraryW(argv[2])) return 4;
+        Sleep(argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 120000);
+        return 0;
+    }
     if (mode == L"locked") {
         // What a service or another user's process is to a standard user:
         // not even a limited query may open it.
@@ -85,6 +92,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::wstring title = argc > 2 ? argv[2] : L"VtHelper";
     UINT ms = argc > 3 ? static_cast<UINT>(_wtoi(argv[3])) : 120000;
+    if (mode == L"hung") {
+        // A program that has stopped answering, minimised: nothing sent to
+        // its window is handled until it ends.
+        HWND wnd = CreateHelperWindow(L"window", title);
+        ShowWindow(wnd, SW_MINIMIZE);
+        Sleep(ms);
+        return 0;
+    }
     CreateHelperWindow(mode, title);
     SetTimer(nullptr, 0, ms, nullptr);
     MSG msg;

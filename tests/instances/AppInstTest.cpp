@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
+#include <atomic>
 #include <cstring>
 #include <cwctype>
+#include <stdexcept>
+#include <thread>
+#include <vector>
 #include <windows.h>
 #include <aclapi.h>
 #include "InstTestSupport.h"
 #include "instances/VtxAppInst.h"
+#include "instances/VtxSecurity.h"
+#include "toolkit/ScopedOverride.h"
 
 using namespace vtx;
 using itest::HasLine;
@@ -125,26 +131,27 @@ TEST_F(Registry, SecondStartRegistersIsRefusedRestoresTheFirstAndLeaves) {
     vtest::ChildProcess first = Start(Log(L"first"), 1, L"minimized", gate.Name);
     ASSERT_TRUE(WaitForLine(Log(L"first"), L"admitted", 20000));
     TVtxAppInstances view(FExe);
-    ASSERT_TRUE(WaitUntil([&] { return IsIconic(TVtxAppInstances::GetApplicationWnd(first.Id())) != FALSE; }, 10000));
+    HWND firstWnd = TVtxAppInstances::GetApplicationWnd(first.Id());
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(firstWnd) != FALSE; }, 10000));
 
     vtest::ChildProcess second = Start(Log(L"second"));
-    // The first instance holds the second in its restore request.
-    ASSERT_TRUE(WaitForLine(Log(L"first"), L"restore", 20000));
-    TInstanceTable all = view.AllTable();
-    EXPECT_EQ(all.Count, 2);
-    EXPECT_EQ(all.ProcessIDs[1], second.Id());
     DWORD secondId = second.Id();
-    SetEvent(gate.Handle.get());
-
+    ASSERT_TRUE(WaitForLine(Log(L"first"), L"restore", 20000));
+    // Registered while it asked for the restore ...
+    EXPECT_TRUE(HasLine(Log(L"first"), L"table 2 " + std::to_wstring(first.Id()) + L" " + std::to_wstring(secondId)));
+    // ... and gone while the first still keeps the request: it did not wait for an answer.
     EXPECT_EQ(second.Wait(20000), 0u);
+    EXPECT_TRUE(IsIconic(firstWnd));
     EXPECT_FALSE(HasLine(Log(L"second"), L"admitted"));
     EXPECT_EQ(view.AllTable().Count, 1);
     EXPECT_EQ(view.SessionTable().Count, 1);
     EXPECT_EQ(view.UserTable().Count, 1);
     EXPECT_EQ(view.AllTable().ProcessIDs[0], first.Id());
+
+    SetEvent(gate.Handle.get());
     EXPECT_TRUE(WaitForLine(Log(L"first"), Line(L"window", MsgInstanceDestroyed, secondId), 10000));
     EXPECT_FALSE(HasLine(Log(L"first"), Line(L"window", MsgInstanceCreated, secondId)));
-    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(TVtxAppInstances::GetApplicationWnd(first.Id())); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(firstWnd); }, 10000)) << "the request is handled once answered";
 }
 
 TEST_F(Registry, SecondStartActivatesTheFirstsWindow) {
@@ -162,6 +169,137 @@ TEST_F(Registry, SecondStartActivatesTheFirstsWindow) {
     EXPECT_FALSE(HasLine(Log(L"second"), L"admitted"));
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == firstWnd; }, 10000));
     DestroyWindow(other);
+}
+
+TEST_F(Registry, LockObjectsBelongToTheUserAndLetOthersOnlyUseThem) {
+    vtest::ChildProcess first = StartAdmitted(L"first");
+    TVtxAppInstances view(FExe);
+    const std::wstring lock = OptexNameOf(view.UniqueAppID());
+    vtx::unique_handle event(OpenEventW(READ_CONTROL, FALSE, (L"Optex_Event_" + lock).c_str()));
+    vtx::unique_handle block(OpenFileMappingW(READ_CONTROL, FALSE, (L"Optex_MMF_" + lock).c_str()));
+    ASSERT_TRUE(event && block);
+    std::vector<BYTE> tokenUser = QueryTokenUser();
+    PSID user = reinterpret_cast<TOKEN_USER*>(tokenUser.data())->User.Sid;
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    vtx::unique_sid everyone;
+    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, everyone.put()));
+    struct Case {
+        const char* name;
+        HANDLE object;
+        DWORD ownerAccess;
+        DWORD everyoneAccess;
+    } cases[] = {
+        {"event", event.get(), EVENT_ALL_ACCESS, SYNCHRONIZE | EVENT_MODIFY_STATE},
+        {"block", block.get(), FILE_MAP_ALL_ACCESS, FILE_MAP_READ | FILE_MAP_WRITE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PSID owner = nullptr;
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ASSERT_EQ(GetSecurityInfo(c.object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                  &owner, nullptr, &dacl, nullptr, &sd),
+                  static_cast<DWORD>(ERROR_SUCCESS));
+        vtx::unique_hlocal holder(sd);
+        ASSERT_TRUE(owner && dacl);
+        EXPECT_TRUE(EqualSid(owner, user)) << "owned by the user, not by a group of an elevated token";
+        ASSERT_EQ(dacl->AceCount, 2);
+        void* ace = nullptr;
+        ASSERT_TRUE(GetAce(dacl, 0, &ace));
+        EXPECT_TRUE(EqualSid(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, user));
+        EXPECT_EQ(static_cast<ACCESS_ALLOWED_ACE*>(ace)->Mask, c.ownerAccess);
+        ASSERT_TRUE(GetAce(dacl, 1, &ace));
+        EXPECT_TRUE(EqualSid(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, everyone.get()));
+        EXPECT_EQ(static_cast<ACCESS_ALLOWED_ACE*>(ace)->Mask, c.everyoneAccess);
+    }
+}
+
+TEST_F(Registry, ObjectsThatRefuseThisUserFailWithAccessDenied) {
+    // What a normal start meets after an elevated copy made the objects with its default access list.
+    struct Case {
+        const wchar_t* objects;
+        const wchar_t* ending;  // of the message
+    } cases[] = {
+        {L"lock", L" (5)\r\nFailed to create event"},
+        {L"block", L"Assertion failure (instances\\VtxSynch.cpp, line 1121)"},
+        {L"table", L" (5)\r\nFailed to create FileMapping"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vtx::NarrowUtf8(c.objects));
+        std::wstring exe = vtest::CopyFileTo(FExe, FDir + L"\\" + c.objects, L"vtinsthelper.exe");
+        vtest::ChildProcess squatter;
+        ASSERT_TRUE(itest::Squat(exe, c.objects, squatter));
+        try {
+            TVtxAppInstances refused(exe);
+            ADD_FAILURE() << "no error";
+        } catch (const EVtxError& e) {
+            EXPECT_TRUE(IsInstanceAccessDenied(e));
+            const std::wstring ending = c.ending;
+            EXPECT_TRUE(e.Message().size() >= ending.size() &&
+                        e.Message().compare(e.Message().size() - ending.size(), ending.size(), ending) == 0)
+                << vtx::NarrowUtf8(e.Message());
+        }
+    }
+}
+
+TEST(InstanceAccess, OnlyARefusalOfTheLockOrATableCounts) {
+    const std::wstring unit = L"instances\\VtxSynch.cpp";
+    auto denied = [](auto&& error) { return IsInstanceAccessDenied(error); };
+    EXPECT_TRUE(denied(EVtxEventError(ERROR_ACCESS_DENIED, L"Access denied", L"Failed to create event")));
+    EXPECT_TRUE(denied(EVtxFileMappingError(ERROR_ACCESS_DENIED, L"Access denied", L"Failed to create FileMapping")));
+    EXPECT_TRUE(
+        denied(EVtxFileMappingViewError(ERROR_ACCESS_DENIED, L"Access denied", L"Failed to create FileMappingView")));
+    EXPECT_TRUE(denied(EOptexBlockError(unit, 1121, ERROR_ACCESS_DENIED)));
+    // Every other failure keeps its box.
+    EXPECT_FALSE(denied(EVtxEventError(ERROR_INVALID_HANDLE, L"The handle is invalid", L"Failed to create event")));
+    EXPECT_FALSE(denied(EOptexBlockError(unit, 1123, ERROR_NOT_ENOUGH_MEMORY)));
+    EXPECT_FALSE(denied(EAssertionFailed(L"instances\\VtxAppInst.cpp", 746)));
+    EXPECT_FALSE(denied(EOSError(ERROR_ACCESS_DENIED, L"System Error.  Code: 5.")));
+    EXPECT_FALSE(denied(std::runtime_error("other")));
+}
+
+TEST_F(Registry, ObjectsThatLetThisUserOnlyUseTheLockStillKeepOneInstance) {
+    // As another account meets the objects of this user's first instance.
+    vtest::ChildProcess squatter;
+    ASSERT_TRUE(itest::Squat(FExe, L"use", squatter));
+    vtest::ChildProcess first = StartAdmitted(L"first");
+    TVtxAppInstances view(FExe);
+    EXPECT_EQ(view.AllTable().Count, 1);
+    vtest::ChildProcess second = Start(Log(L"second"));
+    EXPECT_EQ(second.Wait(20000), 0u);
+    EXPECT_FALSE(HasLine(Log(L"second"), L"admitted"));
+    EXPECT_FALSE(HasLine(Log(L"second"), L"error")) << "refused by the check, not by an error";
+    EXPECT_EQ(view.AllTable().Count, 1);
+    EXPECT_EQ(view.AllTable().ProcessIDs[0], first.Id());
+}
+
+TEST_F(Registry, APostRefusedForGoodIsNotTriedAgain) {
+    vtest::ChildProcess first = StartAdmitted(L"first");
+    TVtxAppInstances view(FExe);
+    // A higher integrity level refuses with access denied, an ended thread
+    // with an invalid ID; only a passing refusal is tried again.
+    struct Case {
+        DWORD error;
+        int posts;
+    } cases[] = {
+        {ERROR_ACCESS_DENIED, 1},
+        {ERROR_INVALID_THREAD_ID, 1},
+        {ERROR_NOT_ENOUGH_QUOTA, TVtxAppInstances::PostTries},
+    };
+    LPARAM param = 100;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        int posts = 0;
+        vtx::TScopedOverride refuse(PostThreadMessageSeam(), [&](DWORD, UINT, WPARAM, LPARAM) {
+            ++posts;
+            SetLastError(c.error);
+            return FALSE;
+        });
+        view.NotifyInstances(MsgUserNotify, ++param);
+        EXPECT_EQ(posts, c.posts);
+        // The windows are told all the same.
+        EXPECT_TRUE(WaitForLine(Log(L"first"), Line(L"window", MsgUserNotify, static_cast<DWORD>(param)), 10000));
+    }
 }
 
 TEST_F(Registry, SamePathInOtherCaseIsTheSameApplication) {
@@ -253,4 +391,31 @@ TEST(AppWindow, TheForegroundWindowNeedsNothing) {
     EXPECT_TRUE(TVtxAppInstances::SetForegroundWindow98(wnd));
     EXPECT_TRUE(TVtxAppInstances::BringAppWindowToFront(wnd));
     EXPECT_FALSE(TVtxAppInstances::SetForegroundWindow98(nullptr));
+}
+
+TEST(AppWindow, AHungMinimisedWindowDoesNotHoldTheCaller) {
+    vtest::ChildProcess hung(vtest::HelperPath(), L"hung HungTarget 120000", false);
+    HWND wnd = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (HWND w : vtest::WindowsOfProcess(hung.Id()))
+                if (IsIconic(w)) wnd = w;
+            return wnd != nullptr;
+        },
+        20000));
+    DWORD_PTR answer = 0;
+    ASSERT_FALSE(SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_NORMAL, 200, &answer)) << "the child still answers";
+
+    std::atomic<bool> returned{false};
+    std::thread caller([&] {
+        TVtxAppInstances::BringAppWindowToFront(wnd);
+        returned = true;
+    });
+    // A generous bound, only so that a fault fails the test instead of hanging it.
+    const bool inTime = WaitUntil([&] { return returned.load(); }, 5000);
+    if (!inTime) TerminateProcess(hung.Handle(), 1);  // releases the caller
+    caller.join();
+    ASSERT_TRUE(inTime) << "BringAppWindowToFront waits for a window that does not answer";
+    EXPECT_TRUE(hung.Running());
+    EXPECT_TRUE(IsIconic(wnd)) << "the child was not hung after all";
 }

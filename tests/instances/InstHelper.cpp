@@ -2,14 +2,22 @@
 //   vtinsthelper app <log> [max] [hidden|shown|minimized] [restore-gate]
 //       a "TApplication" window, then CheckMultipleInstances(max, 0, 0);
 //       logs what reaches it until its window is closed; a restore request
-//       waits for the gate event first, holding its sender in SendMessage
+//       logs the All table, then waits for the gate event (the instance
+//       stops answering meanwhile)
 //   vtinsthelper lock <name> <pairs> <mapping> <go-event> [spin]
 //       Enter/increment/Leave pairs on a counter in a shared mapping
 //   vtinsthelper hold <name> <ready-event> [release-event]
 //       takes the lock twice, signals, and leaves when released (or never)
+//   vtinsthelper squat <exe> <ready-event> lock|block|table|use
+//       makes the lock's event and block, the block alone, or the All table of
+//       the executable at <exe> with an access list that lets this user only
+//       read them ("use": one that lets everyone use the lock's objects but
+//       not change them), signals, and holds them until it is ended
 #include <windows.h>
+#include <sddl.h>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include "instances/VtxAppInst.h"
 
 namespace {
@@ -42,6 +50,12 @@ LRESULT CALLBACK AppWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
         switch (msg) {
         case WM_SYSCOMMAND:
             if ((wp & 0xFFF0) == SC_RESTORE) {
+                // Who is registered while the request is being handled.
+                vtx::TInstanceTable all = vtx::GlobalAppInstances().AllTable();
+                std::wstring table = L"table " + std::to_wstring(all.Count);
+                for (std::size_t i = 0; i < vtx::TableEntryCount(all); ++i)
+                    table += L" " + std::to_wstring(all.ProcessIDs[i]);
+                Log(table);
                 Log(L"restore");
                 if (HANDLE gate = gRestoreGate.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, gRestoreGate.c_str())) {
                     WaitForSingleObject(gate, 30000);
@@ -135,6 +149,63 @@ int RunHold(int argc, wchar_t** argv) {
     return 0;
 }
 
+// Security attributes from an SDDL text.
+class TSddlAttributes {
+public:
+    explicit TSddlAttributes(const wchar_t* sddl) {
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &FDescriptor, nullptr)) {
+            FAttributes.nLength = sizeof FAttributes;
+            FAttributes.lpSecurityDescriptor = FDescriptor;
+        }
+    }
+    TSddlAttributes(const TSddlAttributes&) = delete;
+    TSddlAttributes& operator=(const TSddlAttributes&) = delete;
+    ~TSddlAttributes() { LocalFree(FDescriptor); }
+    SECURITY_ATTRIBUTES* Get() { return FDescriptor ? &FAttributes : nullptr; }
+
+private:
+    PSECURITY_DESCRIPTOR FDescriptor = nullptr;
+    SECURITY_ATTRIBUTES FAttributes{};
+};
+
+int RunSquat(int argc, wchar_t** argv) {
+    if (argc < 5) return 2;
+    const std::wstring id = vtx::AppIdFromPath(argv[2]);
+    const std::wstring what = argv[4];
+    const std::wstring lock = vtx::OptexNameOf(id);
+    // What an elevated copy's default access list amounts to for this user.
+    TSddlAttributes readOnly(L"D:(A;;GA;;;SY)(A;;GRGX;;;WD)");
+    TSddlAttributes useEvent(L"D:(A;;GA;;;SY)(A;;0x100002;;;WD)");  // SYNCHRONIZE | EVENT_MODIFY_STATE
+    TSddlAttributes useBlock(L"D:(A;;GA;;;SY)(A;;0x6;;;WD)");       // FILE_MAP_READ | FILE_MAP_WRITE
+    if (!readOnly.Get() || !useEvent.Get() || !useBlock.Get()) return 3;
+    const bool use = what == L"use";
+    std::vector<HANDLE> held;
+    auto hold = [&held](HANDLE object) {
+        if (!object || GetLastError() == ERROR_ALREADY_EXISTS) return false;
+        held.push_back(object);
+        return true;
+    };
+    if (what == L"lock" || use) {
+        if (!hold(CreateEventW(use ? useEvent.Get() : readOnly.Get(), FALSE, FALSE, (L"Optex_Event_" + lock).c_str())))
+            return 3;
+    }
+    if (what == L"lock" || what == L"block" || use) {
+        if (!hold(CreateFileMappingW(INVALID_HANDLE_VALUE, use ? useBlock.Get() : readOnly.Get(), PAGE_READWRITE, 0,
+                                     sizeof(vtx::TOptexSharedInfo), (L"Optex_MMF_" + lock).c_str())))
+            return 3;
+    }
+    if (what == L"table") {
+        if (!hold(CreateFileMappingW(INVALID_HANDLE_VALUE, readOnly.Get(), PAGE_READWRITE, 0,
+                                     sizeof(vtx::TInstanceTable), vtx::AllTableNameOf(id).c_str())))
+            return 3;
+    }
+    if (held.empty()) return 2;
+    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[3]);
+    if (ready) SetEvent(ready);
+    Sleep(INFINITE);  // ended by the test
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -143,6 +214,7 @@ int wmain(int argc, wchar_t** argv) {
         if (mode == L"app") return RunApp(argc, argv);
         if (mode == L"lock") return RunLock(argc, argv);
         if (mode == L"hold") return RunHold(argc, argv);
+        if (mode == L"squat") return RunSquat(argc, argv);
     } catch (...) {
         return 4;
     }

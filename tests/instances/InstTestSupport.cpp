@@ -11,6 +11,13 @@ std::wstring UniqueName(const std::wstring& tag) {
 
 NamedEvent::NamedEvent(const std::wstring& name) : Name(name), Handle(CreateEventW(nullptr, TRUE, FALSE, name.c_str())) {}
 
+bool Squat(const std::wstring& exe, const std::wstring& objects, vtest::ChildProcess& squatter) {
+    NamedEvent ready(UniqueName(L"Squat"));
+    squatter = vtest::ChildProcess(InstHelperPath(),
+                                   L"squat \"" + exe + L"\" \"" + ready.Name + L"\" " + objects, false);
+    return WaitForSingleObject(ready.Handle.get(), 20000) == WAIT_OBJECT_0;
+}
+
 std::vector<std::wstring> ReadLines(const std::wstring& path) {
     std::vector<std::wstring> lines;
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

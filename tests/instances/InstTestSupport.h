@@ -20,6 +20,11 @@ struct NamedEvent {
     vtx::unique_handle Handle;
 };
 
+// Starts the helper that holds the lock objects or the All table of the
+// executable at Exe with an access list of its own (see vtinsthelper squat);
+// false when it did not get them ready.
+bool Squat(const std::wstring& exe, const std::wstring& objects, vtest::ChildProcess& squatter);
+
 std::vector<std::wstring> ReadLines(const std::wstring& path);
 bool HasLine(const std::wstring& path, const std::wstring& line);
 // Polls the log until Line appears; false on time-out.

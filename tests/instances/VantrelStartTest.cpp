@@ -1,5 +1,6 @@
 // The real program: a second start while one runs shows nothing, brings the
-// first forward and ends with 0.
+// first forward and ends with 0; lock objects or tables that it may not use
+// (an elevated copy's) leave it starting unchecked, without an error box.
 #include <gtest/gtest.h>
 #include "InstTestSupport.h"
 #include "instances/VtxAppInst.h"
@@ -12,6 +13,28 @@ bool HasVisibleWindow(DWORD pid) {
     for (HWND wnd : vtest::WindowsOfProcess(pid))
         if (IsWindowVisible(wnd)) return true;
     return false;
+}
+
+bool HasWindowOfClass(DWORD pid, const wchar_t* className) {
+    for (HWND wnd : vtest::WindowsOfProcess(pid)) {
+        wchar_t name[64] = {};
+        if (GetClassNameW(wnd, name, 64) > 0 && std::wstring(name) == className) return true;
+    }
+    return false;
+}
+
+// A visible top-level window other than a message box.
+bool HasMainWindow(DWORD pid) {
+    for (HWND wnd : vtest::WindowsOfProcess(pid)) {
+        wchar_t name[64] = {};
+        if (IsWindowVisible(wnd) && GetClassNameW(wnd, name, 64) > 0 && std::wstring(name) != L"#32770") return true;
+    }
+    return false;
+}
+
+// A private copy of the program: its own application ID, so no other run interferes.
+std::wstring VantrelCopy(const std::wstring& tag) {
+    return vtest::CopyFileTo(vtest::ExeDirectory() + L"Vantrel.exe", vtest::ScratchDirectory(tag), L"Vantrel.exe");
 }
 
 DWORD ForegroundProcess() {
@@ -65,4 +88,52 @@ TEST(VantrelStart, SecondStartEndsQuietlyAndActivatesTheFirst) {
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(form); }, 10000)) << "the first window stays minimised";
     EXPECT_TRUE(IsWindowVisible(form));
     DestroyWindow(other);
+}
+
+TEST(VantrelStart, ObjectsOfAnElevatedCopyDoNotStopANormalStart) {
+    // An elevated copy's default access list lets this user only read the
+    // objects: the check cannot run, and the program starts without it.
+    for (const wchar_t* objects : {L"lock", L"block", L"table"}) {
+        SCOPED_TRACE(vtx::NarrowUtf8(objects));
+        std::wstring exe = VantrelCopy(std::wstring(L"inst-refused-") + objects);
+        vtest::ChildProcess squatter;
+        ASSERT_TRUE(itest::Squat(exe, objects, squatter));
+        vtest::ChildProcess app(exe, L"", false);
+        bool box = false;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                box = box || HasWindowOfClass(app.Id(), L"#32770");
+                return box || HasMainWindow(app.Id()) || !app.Running();
+            },
+            20000));
+        EXPECT_FALSE(box || HasWindowOfClass(app.Id(), L"#32770")) << "an error box";
+        EXPECT_TRUE(HasMainWindow(app.Id()));
+        EXPECT_TRUE(app.Running());
+        EXPECT_NE(vtx::TVtxAppInstances::GetApplicationWnd(app.Id()), nullptr);
+    }
+}
+
+TEST(VantrelStart, SecondStartIsRefusedWhenTheLockLetsThisUserOnlyUseIt) {
+    // The lock as another account finds this user's: it may use it, not change it.
+    std::wstring exe = VantrelCopy(L"inst-use");
+    vtest::ChildProcess squatter;
+    ASSERT_TRUE(itest::Squat(exe, L"use", squatter));
+    vtest::ChildProcess first(exe, L"", false);
+    ASSERT_TRUE(WaitUntil([&] { return HasMainWindow(first.Id()); }, 20000));
+    EXPECT_FALSE(HasWindowOfClass(first.Id(), L"#32770"));
+
+    vtest::ChildProcess second(exe, L"", false);
+    DWORD secondId = second.Id();
+    bool showedWindow = false;
+    DWORD code = STILL_ACTIVE;
+    WaitUntil(
+        [&] {
+            showedWindow = showedWindow || HasVisibleWindow(secondId);
+            code = second.Wait(0);
+            return code != STILL_ACTIVE;
+        },
+        20000);
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(showedWindow);
+    EXPECT_TRUE(first.Running());
 }

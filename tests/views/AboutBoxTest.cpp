@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <optional>
+#include "toolkit/ScopedOverride.h"
 #include "toolkit/Dpi.h"
 #include "views/AboutLogic.h"
 #include "views/KbxViewAbout.h"
@@ -322,6 +324,39 @@ TEST_F(AboutBox, EnterPressesOkAndTheOpenBoxWaitsWithoutSpinning) {
     // Waiting costs a few per cent here; a loop that polls without waiting
     // (it also keeps the server busy) takes about half of the interval.
     EXPECT_LT(cpuEnd - cpuStart, (wallEnd - wallStart) / 5) << "the box's loop keeps the processor busy";
+}
+
+// The box opens on the monitor of the main window, wherever that is: Xvfb
+// has one monitor, so a second one, right of it, is injected for the main window.
+TEST_F(AboutBox, OpensCentredOnTheWorkAreaOfTheMainWindowsMonitor) {
+    HWND main = vtest::MainForm().Handle();
+    MONITORINFO mi{sizeof mi};
+    ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &mi));
+    const RECT second{mi.rcMonitor.right, 40, mi.rcMonitor.right + 1600, 1240};
+    std::vector<HWND> asked;
+    for (bool injected : {false, true}) {
+        SCOPED_TRACE(injected ? "second monitor" : "the display's monitor");
+        std::optional<TScopedOverride<TMonitorWorkAreaSeam>> seam;
+        if (injected)
+            seam.emplace(MonitorWorkAreaSeam(), [&](HWND wnd) {
+                asked.push_back(wnd);
+                return second;
+            });
+        const RECT work = injected ? second : mi.rcWork;
+        RECT box{};
+        BoxScript script({[&](TfrmAbout& about) {
+            ::GetWindowRect(about.Handle(), &box);
+            ::SendMessageW(about.OKButton->Handle(), BM_CLICK, 0, 0);
+            return true;
+        }});
+        ShowAboutBox(2002);
+        EXPECT_FALSE(script.TimedOut);
+        ASSERT_TRUE(script.Finished());
+        EXPECT_NEAR((box.left + box.right) / 2, (work.left + work.right) / 2, 1);
+        EXPECT_NEAR((box.top + box.bottom) / 2, (work.top + work.bottom) / 2, 1);
+    }
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked.front(), main) << "the monitor of another window";
 }
 
 TEST_F(AboutBox, AltF4ClosesIt) {
