@@ -41,7 +41,9 @@ TListRow& TListModel::Read(int index) {
         row.PathPending = false;
     }
     if (!row.Item) {
-        row.Item = &GetFileInfoItem(row.FileName, ItemIdOf(row), FIconType);
+        // The ID text only for a file the cache has not seen: making it may read the process table.
+        const TFileInfoItem* known = FileInfoCache().Find(row.FileName);
+        row.Item = known ? known : &GetFileInfoItem(row.FileName, ItemIdOf(row), FIconType);
         row.Image = FImages.IndexOf(row.Item->IconAt(FImages.IconSize()));
     }
     return row;
