@@ -292,13 +292,17 @@ const TListRow* TCMain::FocusedProcessRow() const {
 
 void TCMain::ShowProcessModules(TComponent*) {
     TfrmMain& f = *frmMain;
-    Modules.Clear();
     TStringList list;
     std::int32_t id = SelectedProcessId();
     const TListRow* row = FocusedProcessRow();
     // ID 0 is the idle process, and to the module snapshot "this process".
-    if (id == -1 || id == 0 || !row || !ProcessStillRunning(row->ProcessId, row->StartTime)) return;
-    if (!ListLoadedModules(list, static_cast<std::uint32_t>(id), false)) return;
+    // The list is emptied only when nothing replaces its rows: a count that
+    // changes twice costs the list its scroll-bar work twice.
+    if (id == -1 || id == 0 || !row || !ProcessStillRunning(row->ProcessId, row->StartTime) ||
+        !ListLoadedModules(list, static_cast<std::uint32_t>(id), false)) {
+        Modules.Clear();
+        return;
+    }
     // A module row shows no ID; it only goes into the cache item of a file
     // seen for the first time, so the table is read once, when such a file
     // is first read.

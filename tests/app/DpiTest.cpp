@@ -10,6 +10,8 @@ using namespace vtest;
 
 namespace {
 
+using vtest::IconWidth;
+
 struct Layout {
     std::vector<int> Processes, Modules, Panels;
     int ModulesHeight = 0;
@@ -117,15 +119,6 @@ TEST_F(AppFixture, AMoveToAnotherScaleRescalesColumnsHeightsAndPanels) {
     SendDpiChange(f, 144, 96);
 }
 
-int IconWidth(HICON icon) {
-    ICONINFO info{};
-    if (!icon || !::GetIconInfo(icon, &info)) return 0;
-    BITMAP bitmap{};
-    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    if (info.hbmColor) ::DeleteObject(info.hbmColor);
-    if (info.hbmMask) ::DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
 
 // Each row of the list shows its file's icon made at the list's size, from an
 // icon list of that size that the list view measures its rows by.

@@ -16,6 +16,8 @@ using namespace vtx;
 
 namespace {
 
+using vtest::IconWidth;
+
 using vtest::Fixture;
 using vtest::SystemFile;
 
@@ -152,16 +154,6 @@ TEST(FileInfoCache, ItemKeepsItsFirstTextsWhenTheFileChanges) {
 
 namespace {
 
-// The width of an icon's image in pixels; 0 for no icon.
-int IconWidth(HICON icon) {
-    ICONINFO info{};
-    if (!icon || !::GetIconInfo(icon, &info)) return 0;
-    BITMAP bitmap{};
-    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    if (info.hbmColor) ::DeleteObject(info.hbmColor);
-    if (info.hbmMask) ::DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
 
 bool IconAlive(HICON icon) { return IconWidth(icon) > 0; }
 

@@ -49,6 +49,9 @@ private:
     DWORD id_ = 0;
 };
 
+// The width of an icon's image in pixels; 0 for no icon (or a freed one).
+int IconWidth(HICON icon);
+
 // Top-level windows of a process, in EnumWindows order.
 std::vector<HWND> WindowsOfProcess(DWORD pid);
 // Waits until the process shows a visible top-level window; 0 on time-out.

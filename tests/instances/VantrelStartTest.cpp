@@ -43,6 +43,25 @@ DWORD ForegroundProcess() {
     return pid;
 }
 
+// A second start of the program: how it ended and whether it ever showed a window.
+struct TSecondStart {
+    DWORD Code = STILL_ACTIVE;
+    bool ShowedWindow = false;
+};
+
+TSecondStart StartSecond(const std::wstring& exe) {
+    vtest::ChildProcess second(exe, L"", false);
+    TSecondStart result;
+    WaitUntil(
+        [&] {
+            result.ShowedWindow = result.ShowedWindow || HasVisibleWindow(second.Id());
+            result.Code = second.Wait(0);
+            return result.Code != STILL_ACTIVE;
+        },
+        20000);
+    return result;
+}
+
 } // namespace
 
 TEST(VantrelStart, SecondStartEndsQuietlyAndActivatesTheFirst) {
@@ -60,19 +79,9 @@ TEST(VantrelStart, SecondStartEndsQuietlyAndActivatesTheFirst) {
     SetForegroundWindow(other);
     WaitUntil([&] { return GetForegroundWindow() == other; }, 5000);
 
-    vtest::ChildProcess second(exe, L"", false);
-    DWORD secondId = second.Id();
-    bool showedWindow = false;
-    DWORD code = STILL_ACTIVE;
-    WaitUntil(
-        [&] {
-            showedWindow = showedWindow || HasVisibleWindow(secondId);
-            code = second.Wait(0);
-            return code != STILL_ACTIVE;
-        },
-        20000);
-    EXPECT_EQ(code, 0u);
-    EXPECT_FALSE(showedWindow);
+    const TSecondStart second = StartSecond(exe);
+    EXPECT_EQ(second.Code, 0u);
+    EXPECT_FALSE(second.ShowedWindow);
     EXPECT_TRUE(WaitUntil([&] { return ForegroundProcess() == first.Id(); }, 10000));
     EXPECT_TRUE(first.Running());
 
@@ -122,18 +131,8 @@ TEST(VantrelStart, SecondStartIsRefusedWhenTheLockLetsThisUserOnlyUseIt) {
     ASSERT_TRUE(WaitUntil([&] { return HasMainWindow(first.Id()); }, 20000));
     EXPECT_FALSE(HasWindowOfClass(first.Id(), L"#32770"));
 
-    vtest::ChildProcess second(exe, L"", false);
-    DWORD secondId = second.Id();
-    bool showedWindow = false;
-    DWORD code = STILL_ACTIVE;
-    WaitUntil(
-        [&] {
-            showedWindow = showedWindow || HasVisibleWindow(secondId);
-            code = second.Wait(0);
-            return code != STILL_ACTIVE;
-        },
-        20000);
-    EXPECT_EQ(code, 0u);
-    EXPECT_FALSE(showedWindow);
+    const TSecondStart second = StartSecond(exe);
+    EXPECT_EQ(second.Code, 0u);
+    EXPECT_FALSE(second.ShowedWindow);
     EXPECT_TRUE(first.Running());
 }
