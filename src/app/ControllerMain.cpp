@@ -19,7 +19,7 @@ namespace vtx {
 
 namespace {
 
-// Reading ahead: a slice per timer tick, each at most this long.
+// Reading ahead: a slice per timer tick, both lists' reads at most this long.
 constexpr unsigned ReadAheadIntervalMs = 10;
 constexpr std::uint32_t ReadAheadSliceMs = 15;
 
@@ -321,7 +321,8 @@ void TCMain::ShowProcessModules(TComponent*) {
 void TCMain::ReadAheadTimer(TComponent*) {
     // The rows on screen were read as they were drawn; the others are read
     // in slices short enough that input never waits for long.
-    const bool done = Processes.ReadAhead(ReadAheadSliceMs) && Modules.ReadAhead(ReadAheadSliceMs);
+    const std::uint32_t until = ::GetTickCount() + ReadAheadSliceMs;
+    const bool done = Processes.ReadAhead(until) && Modules.ReadAhead(until);
     if (done) FReadAhead->SetEnabled(false);
 }
 

@@ -44,8 +44,9 @@ TListRow& TListModel::Read(int index) {
         // The ID text only for a file the cache has not seen: making it may read the process table.
         const TFileInfoItem* known = FileInfoCache().Find(row.FileName);
         row.Item = known ? known : &GetFileInfoItem(row.FileName, ItemIdOf(row), FIconType);
-        row.Image = FImages.IndexOf(row.Item->IconAt(FImages.IconSize()));
     }
+    // Also after the images were dropped for a new scale.
+    if (row.Image < 0) row.Image = FImages.IndexOf(row.Item->IconAt(FImages.IconSize()));
     return row;
 }
 
@@ -80,9 +81,7 @@ std::wstring TListModel::ShownText(int index, int column) {
 
 int TListModel::Image(int index) {
     if (index < 0 || index >= Count()) return -1;
-    TListRow& row = Read(index);
-    if (row.Image < 0) row.Image = FImages.IndexOf(row.Item->IconAt(FImages.IconSize()));
-    return row.Image;
+    return Read(index).Image;
 }
 
 int TListModel::FindRow(const std::wstring& prefix, int start, bool wrap) {
@@ -102,13 +101,12 @@ int TListModel::FindRow(const std::wstring& prefix, int start, bool wrap) {
     return -1;
 }
 
-bool TListModel::ReadAhead(std::uint32_t budgetMs) {
-    const DWORD start = ::GetTickCount();
+bool TListModel::ReadAhead(std::uint32_t until) {
     while (FReadUpTo < FRows.size()) {
         Read(static_cast<int>(FReadUpTo));
         ++FReadUpTo;
         // Input waiting, or the slice is used up: the rest waits for the next one.
-        if (::GetQueueStatus(QS_INPUT) != 0 || ::GetTickCount() - start >= budgetMs) break;
+        if (::GetQueueStatus(QS_INPUT) != 0 || static_cast<std::int32_t>(::GetTickCount() - until) >= 0) break;
     }
     return AllRead();
 }

@@ -69,10 +69,11 @@ public:
     // Type-ahead over the Process (Module) column, letter case ignored.
     int FindRow(const std::wstring& prefix, int start, bool wrap);
 
-    // The rows whose files are read; ReadAhead reads further ones until the
-    // time is up or input waits. True when every row is read.
+    // The rows whose files are read; ReadAhead reads further ones (at least
+    // one) until the tick count Until or until input waits. True when every
+    // row is read.
     bool AllRead() const noexcept { return FReadUpTo >= FRows.size(); }
-    bool ReadAhead(std::uint32_t budgetMs);
+    bool ReadAhead(std::uint32_t until);
     void ReadAll();
 
     // The given columns, in that order, as copied text: a header of their

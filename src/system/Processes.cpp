@@ -103,8 +103,12 @@ std::mutex& ListingLock() {
 // only when a process's image had to be named by its device path.
 class TDriveTable {
 public:
-    void Forget() { FRead = false; }
-    const std::vector<TDosDevice>& Devices() {
+    void Forget() {
+        std::lock_guard<std::mutex> lock(FLock);
+        FRead = false;
+    }
+    std::wstring DosPath(const std::wstring& ntPath) {
+        std::lock_guard<std::mutex> lock(FLock);
         if (!FRead) {
             FRead = true;
             FDevices.clear();
@@ -117,18 +121,14 @@ public:
                     FDevices.push_back({drive, target});  // the first of the names it gives is the current one
             }
         }
-        return FDevices;
+        return DosPathFromNtPath(ntPath, FDevices);
     }
 
 private:
+    std::mutex FLock;
     bool FRead = false;
     std::vector<TDosDevice> FDevices;
 };
-
-std::mutex& DriveTableLock() {
-    static std::mutex lock;
-    return lock;
-}
 
 TDriveTable& DriveTable() {
     static TDriveTable table;
@@ -266,10 +266,7 @@ bool ListProcessEntries(std::vector<TProcessEntry>& list, bool fullPath, bool de
     TStartTimes startTimes;
     for (const TProcessRecord& record : records) startTimes[record.Id] = record.StartTime;
     ImagePaths().BeginListing(startTimes);
-    {
-        std::lock_guard<std::mutex> drives(DriveTableLock());
-        DriveTable().Forget();
-    }
+    DriveTable().Forget();
 
     const TSystemFacts& facts = SystemFacts();
     bool listed = true;
@@ -363,8 +360,7 @@ std::wstring ImagePathFromProcessId(std::uint32_t processId) {
             info.ImageName.Length > buffer.size() * sizeof(wchar_t))
             return {};
         const std::wstring ntPath(buffer.data(), info.ImageName.Length / sizeof(wchar_t));
-        std::lock_guard<std::mutex> lock(DriveTableLock());
-        return DosPathFromNtPath(ntPath, DriveTable().Devices());
+        return DriveTable().DosPath(ntPath);
     }
     return {};
 }
