@@ -41,7 +41,7 @@ function(vantrel_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
 endfunction()
 
-foreach(dir helpers toolkit system fileinfo settings instances views app e2e)
+foreach(dir helpers base toolkit system fileinfo settings instances views app e2e)
   if(EXISTS ${CMAKE_SOURCE_DIR}/tests/${dir}/CMakeLists.txt)
     add_subdirectory(tests/${dir})
   endif()

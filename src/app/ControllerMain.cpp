@@ -13,7 +13,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Clipboard.h"
 #include "toolkit/Dialogs.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

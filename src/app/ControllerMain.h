@@ -8,10 +8,15 @@
 #include "app/ListModel.h"
 #include "app/ListRows.h"
 #include "settings/ProcessColumns.h"
-#include "toolkit/StringList.h"
+#include "base/StringList.h"
 #include "toolkit/Timer.h"
 
 namespace vtx {
+
+// The status bar's timer ticks once a second; the process list is rebuilt
+// every RefreshPeriodTicks ticks.
+constexpr unsigned TickMs = 1000;
+constexpr int RefreshPeriodTicks = 600;
 
 class TCMain : public TCCustomMain {
 public:

@@ -1,6 +1,6 @@
 #include "app/ListLogic.h"
 #include <algorithm>
-#include "toolkit/Text.h"
+#include "base/Text.h"
 
 namespace vtx {
 

@@ -1,5 +1,5 @@
 #include "app/ListRows.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

@@ -5,7 +5,7 @@
 #include "instances/VtxAppInst.h"
 #include "toolkit/Application.h"
 #include "toolkit/ComApartment.h"
-#include "toolkit/Errors.h"
+#include "base/Errors.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Text rules of the file information items, kept free of the platform.
 #pragma once
 #include <string>
-#include "toolkit/Text.h"  // TrimBlanks trims the item texts
+#include "base/Text.h"  // TrimBlanks trims the item texts
 
 namespace vtx {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

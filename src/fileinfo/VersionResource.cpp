@@ -1,5 +1,5 @@
 #include "fileinfo/VersionResource.h"
-#include "toolkit/Text.h"
+#include "base/Text.h"
 
 namespace vtx {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-#include "toolkit/Errors.h"
+#include "base/Errors.h"
 
 namespace vtx {
 

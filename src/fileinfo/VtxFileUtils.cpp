@@ -2,7 +2,7 @@
 #include <cstring>
 #include <memory>
 #include "fileinfo/FileInfoText.h"
-#include "toolkit/OSError.h"
+#include "base/OSError.h"
 
 namespace vtx {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 #include "fileinfo/VersionResource.h"
-#include "toolkit/StringList.h"
+#include "base/StringList.h"
 
 namespace vtx {
 

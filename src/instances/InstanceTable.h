@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include "toolkit/Errors.h"  // Win32ErrorMessage, formerly declared here
+#include "base/Errors.h"  // Win32ErrorMessage, formerly declared here
 
 namespace vtx {
 

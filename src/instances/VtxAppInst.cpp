@@ -5,8 +5,8 @@
 #include <cwchar>
 #include <vector>
 #include "system/VtxSysInfo.h"
-#include "toolkit/ModulePath.h"
-#include "toolkit/OSError.h"
+#include "base/ModulePath.h"
+#include "base/OSError.h"
 
 namespace vtx {
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include "system/VtxSysInfo.h"
-#include "toolkit/OSError.h"
+#include "base/OSError.h"
 
 namespace vtx {
 

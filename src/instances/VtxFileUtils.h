@@ -1,5 +1,4 @@
-// Named shared memory backed by the paging file, its views, and the errors
-// of failed platform calls.
+// Named shared memory backed by the paging file, its views, and their errors.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -7,17 +6,13 @@
 #include <memory>
 #include <string>
 #include <vector>
-#include "toolkit/Errors.h"
-#include "toolkit/Handle.h"
+#include "base/Errors.h"
+#include "base/Handle.h"
 
 namespace vtx {
 
 // EVtxWin32Error itself is declared with the rest of the family in
-// toolkit/Errors.h; its kin of this unit differ in the type only.
-class EVtxEventError : public EVtxWin32Error {
-public:
-    using EVtxWin32Error::EVtxWin32Error;
-};
+// base/Errors.h; its kin of this unit differ in the type only.
 class EVtxFileMappingError : public EVtxWin32Error {
 public:
     using EVtxWin32Error::EVtxWin32Error;

@@ -1,5 +1,5 @@
 #include "instances/VtxSecurity.h"
-#include "toolkit/OSError.h"
+#include "base/OSError.h"
 
 namespace vtx {
 

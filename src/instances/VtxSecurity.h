@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <initializer_list>
 #include <vector>
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

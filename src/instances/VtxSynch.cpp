@@ -2,7 +2,7 @@
 #include "instances/VtxFileUtils.h"
 #include "instances/VtxSecurity.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/OSError.h"
+#include "base/OSError.h"
 
 namespace vtx {
 

@@ -4,10 +4,16 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include "toolkit/Errors.h"
-#include "toolkit/Handle.h"
+#include "base/Errors.h"
+#include "base/Handle.h"
 
 namespace vtx {
+
+// The error of a named event that can be neither created nor opened.
+class EVtxEventError : public EVtxWin32Error {
+public:
+    using EVtxWin32Error::EVtxWin32Error;
+};
 
 enum class TVtxWaitResult { wrAbandoned, wrError, wrIoCompletion, wrSignaled, wrTimeout };
 

@@ -1,5 +1,5 @@
 #include "settings/ProcessColumns.h"
-#include "toolkit/Text.h"
+#include "base/Text.h"
 
 namespace vtx::cells {
 

@@ -77,9 +77,4 @@ constexpr auto ModuleColumnDesigns = std::to_array<TColumnDesign>({
 });
 constexpr int ModuleColumnCount = static_cast<int>(ModuleColumnDesigns.size());
 
-// The status bar's timer ticks once a second; the process list is rebuilt
-// every RefreshPeriodTicks ticks.
-constexpr unsigned TickMs = 1000;
-constexpr int RefreshPeriodTicks = 600;
-
 } // namespace vtx

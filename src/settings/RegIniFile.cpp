@@ -1,6 +1,6 @@
 #include "settings/RegIniFile.h"
 #include "settings/SettingsLogic.h"
-#include "toolkit/Errors.h"
+#include "base/Errors.h"
 
 namespace vtx {
 

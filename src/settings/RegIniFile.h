@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <string>
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include "toolkit/Text.h"  // TrimBlanks, TitleKeyName
+#include "base/Text.h"  // TrimBlanks, TitleKeyName
 
 namespace vtx {
 

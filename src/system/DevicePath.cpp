@@ -1,5 +1,5 @@
 #include "system/DevicePath.h"
-#include "toolkit/Text.h"
+#include "base/Text.h"
 
 namespace vtx {
 

@@ -1,8 +1,8 @@
 #include "system/DynamicCalls.h"
 #include <string>
 #include "system/VtxSysInfo.h"
-#include "toolkit/Errors.h"
-#include "toolkit/Handle.h"
+#include "base/Errors.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

@@ -13,7 +13,7 @@
 #include "system/NameBuffer.h"
 #include "system/SystemLogic.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

@@ -1,6 +1,6 @@
 #include "system/SessionInfo.h"
 #include "system/SystemLogic.h"
-#include "toolkit/OSError.h"
+#include "base/OSError.h"
 
 namespace vtx {
 

@@ -2,8 +2,9 @@
 #include <string>
 #include "system/SystemLogic.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/OSError.h"
-#include "toolkit/Handle.h"
+#include "base/OSError.h"
+#include "base/Handle.h"
+#include "base/Text.h"
 
 namespace vtx {
 
@@ -19,12 +20,7 @@ bool WritePlatformStdOutLine(const std::wstring& line) {
         return ::WriteConsoleW(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
                written == text.size();
     }
-    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string encoded(static_cast<size_t>(bytes), '\0');
-    // Ignored: the buffer was sized by the same call just before.
-    static_cast<void>(::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), encoded.data(),
-                                            bytes, nullptr, nullptr));
+    const std::string encoded = NarrowUtf8(text);
     DWORD written = 0;
     return ::WriteFile(out, encoded.data(), static_cast<DWORD>(encoded.size()), &written, nullptr) &&
            written == encoded.size();

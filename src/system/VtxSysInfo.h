@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "toolkit/StringList.h"
+#include "base/StringList.h"
 
 namespace vtx {
 

@@ -1,6 +1,6 @@
 #include "toolkit/Application.h"
 #include <commctrl.h>
-#include "toolkit/Errors.h"
+#include "base/Errors.h"
 #include "toolkit/Form.h"
 #include "toolkit/Timer.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 #include <vector>
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

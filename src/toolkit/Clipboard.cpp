@@ -1,6 +1,6 @@
 #include "toolkit/Clipboard.h"
 #include <cstring>
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

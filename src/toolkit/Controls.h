@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

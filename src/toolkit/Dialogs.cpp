@@ -1,7 +1,7 @@
 #include "toolkit/Dialogs.h"
 #include <windows.h>
 #include "toolkit/Application.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

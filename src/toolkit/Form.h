@@ -2,7 +2,7 @@
 // the designed font scaled to the monitor, a main menu, key preview.
 #pragma once
 #include "toolkit/Controls.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 #include "toolkit/Controls.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

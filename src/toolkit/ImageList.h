@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <unordered_map>
 #include "toolkit/Controls.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

@@ -2,7 +2,7 @@
 // style), alignment, automatic sizing, word wrap, cursor and mouse events.
 #pragma once
 #include "toolkit/Controls.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

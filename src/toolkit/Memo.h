@@ -3,7 +3,7 @@
 #pragma once
 #include <vector>
 #include "toolkit/Controls.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 #include "toolkit/Label.h"
 
 namespace vtx {

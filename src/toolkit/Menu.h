@@ -2,7 +2,7 @@
 // marks, and a click when an item's submenu is about to open.
 #pragma once
 #include "toolkit/Controls.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 #include <memory>
 
 namespace vtx {

@@ -1,6 +1,6 @@
 #include "toolkit/Panel.h"
 #include <algorithm>
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

@@ -1,5 +1,5 @@
 #include "toolkit/Shape.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

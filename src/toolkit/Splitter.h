@@ -2,7 +2,7 @@
 // hatched line and sets the control's height when the button is released.
 #pragma once
 #include "toolkit/Controls.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

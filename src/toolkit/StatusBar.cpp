@@ -1,5 +1,5 @@
 #include "toolkit/StatusBar.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtx {
 

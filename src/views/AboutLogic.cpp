@@ -52,7 +52,7 @@ std::wstring DownloadCaption(const std::wstring& applicationTitle) {
 }
 
 bool EasterEggsKeyPress(std::wstring& collected, wchar_t& key) {
-    if (key >= L'a' && key <= L'z') key = static_cast<wchar_t>(key - L'a' + L'A');
+    key = AsciiUpper(key);
     if (key >= L'A' && key <= L'Z') {
         collected += key;
         return false;

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "toolkit/Text.h"
+#include "base/Text.h"
 
 namespace vtx {
 
@@ -16,7 +16,7 @@ inline constexpr wchar_t kMakerSoftwareUrl[] = L"https://www.quelmar.example/sof
 inline constexpr wchar_t kMakerMailbox[] = L"support";
 inline constexpr wchar_t kMakerMailDomain[] = L"quelmar.example";
 
-// AsciiLowerCase and AsciiUpperCase come from toolkit/Text.h.
+// AsciiLowerCase and AsciiUpperCase come from base/Text.h.
 
 // The title as used in web addresses: no spaces, trimmed, no apostrophes,
 // lower case ("Bob's Tool Box" gives "bobstoolbox").

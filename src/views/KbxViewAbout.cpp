@@ -2,8 +2,8 @@
 #include <vector>
 #include "fileinfo/VtxFileUtils.h"
 #include "toolkit/Application.h"
-#include "toolkit/ModulePath.h"
-#include "toolkit/Handle.h"
+#include "base/ModulePath.h"
+#include "base/Handle.h"
 #include "views/AboutLogic.h"
 #include "views/KbxHyperlink.h"
 

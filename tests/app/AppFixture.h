@@ -2,7 +2,7 @@
 // with message boxes answered through the toolkit's seam.
 #pragma once
 #include <optional>
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 #include <gtest/gtest.h>
 #include <deque>
 #include <memory>

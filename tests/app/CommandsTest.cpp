@@ -4,9 +4,9 @@
 #include "app/ListLogic.h"
 #include "helpers/TestSupport.h"
 #include "system/SystemActions.h"
-#include "toolkit/Errors.h"
-#include "toolkit/Handle.h"
-#include "toolkit/ScopedOverride.h"
+#include "base/Errors.h"
+#include "base/Handle.h"
+#include "base/ScopedOverride.h"
 
 using namespace vtest;
 using vtx::mrCancel;

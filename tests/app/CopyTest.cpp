@@ -3,7 +3,7 @@
 #include "app/AppFixture.h"
 #include "app/ListLogic.h"
 #include "helpers/TestSupport.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 using namespace vtest;
 

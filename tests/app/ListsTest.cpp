@@ -4,7 +4,7 @@
 #include "helpers/TestSupport.h"
 #include "system/SessionInfo.h"
 #include <optional>
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 
 using namespace vtest;
 

@@ -9,7 +9,7 @@
 #include "fileinfo/KbxFileInfoClasses.h"
 #include "helpers/TestSupport.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 
 using namespace vtest;
 

@@ -9,8 +9,8 @@
 #include "system/DynamicCalls.h"
 #include "system/SystemLogic.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/Handle.h"
-#include "toolkit/ScopedOverride.h"
+#include "base/Handle.h"
+#include "base/ScopedOverride.h"
 
 using namespace vtest;
 

@@ -10,7 +10,7 @@
 #include <vector>
 #include "e2e/RemoteUi.h"
 #include "helpers/TestSupport.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 #include <vector>
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace vtest {
 

@@ -8,7 +8,7 @@
 #include <set>
 #include "fileinfo/KbxFileInfoClasses.h"
 #include "helpers/TestSupport.h"
-#include "toolkit/Text.h"
+#include "base/Text.h"
 #include <cwchar>
 #include <vector>
 

@@ -6,7 +6,7 @@
 #include "fileinfo/VersionBlob.h"
 #include "fileinfo/VtxFileUtils.h"
 #include "helpers/TestSupport.h"
-#include "toolkit/Errors.h"
+#include "base/Errors.h"
 
 using namespace vtx;
 

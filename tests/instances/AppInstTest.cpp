@@ -10,7 +10,7 @@
 #include "InstTestSupport.h"
 #include "instances/VtxAppInst.h"
 #include "instances/VtxSecurity.h"
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 
 using namespace vtx;
 using itest::HasLine;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 #include "helpers/TestSupport.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 
 namespace itest {
 

@@ -6,7 +6,7 @@
 #include "instances/VtxFileUtils.h"
 #include "instances/VtxSynch.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 
 using namespace vtx;
 using itest::UniqueName;

@@ -5,7 +5,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
 #include <optional>
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 
 namespace {
 

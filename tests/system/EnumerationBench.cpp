@@ -7,7 +7,7 @@
 #include "helpers/Bench.h"
 #include "helpers/TestSupport.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 
 namespace {
 

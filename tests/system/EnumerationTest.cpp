@@ -7,9 +7,9 @@
 #include <vector>
 #include "helpers/TestSupport.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/Errors.h"
-#include "toolkit/Handle.h"
-#include "toolkit/ScopedOverride.h"
+#include "base/Errors.h"
+#include "base/Handle.h"
+#include "base/ScopedOverride.h"
 
 namespace vtx {
 namespace {

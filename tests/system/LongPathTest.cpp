@@ -12,7 +12,7 @@
 #include "helpers/TestSupport.h"
 #include "system/NameBuffer.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 
 namespace vtx {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "system/SessionInfo.h"
-#include "toolkit/OSError.h"
+#include "base/OSError.h"
 #include <optional>
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 
 namespace vtx {
 namespace {

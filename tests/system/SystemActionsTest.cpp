@@ -7,10 +7,10 @@
 #include "system/SystemActions.h"
 #include "system/SystemLogic.h"
 #include "system/VtxSysInfo.h"
-#include "toolkit/Handle.h"
-#include "toolkit/OSError.h"
+#include "base/Handle.h"
+#include "base/OSError.h"
 #include <optional>
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 
 namespace vtx {
 namespace {

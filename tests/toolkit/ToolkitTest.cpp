@@ -4,7 +4,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/ComApartment.h"
 #include "toolkit/Dialogs.h"
-#include "toolkit/Errors.h"
+#include "base/Errors.h"
 #include "toolkit/Form.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/Label.h"
@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <optional>
 #include <type_traits>
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 
 namespace {
 

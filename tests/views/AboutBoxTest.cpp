@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <optional>
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 #include "toolkit/Dpi.h"
 #include "views/AboutLogic.h"
 #include "views/KbxViewAbout.h"

@@ -1,7 +1,7 @@
 // This executable carries no version resource, so the about box cannot be
 // made: the error must come out and the main window must take input again.
 #include <gtest/gtest.h>
-#include "toolkit/Errors.h"
+#include "base/Errors.h"
 #include "views/KbxViewAbout.h"
 #include "views/ViewsTestSupport.h"
 

@@ -2,7 +2,7 @@
 #include <fstream>
 #include <iterator>
 #include "res/resource.h"
-#include "toolkit/Handle.h"
+#include "base/Handle.h"
 #include "views/JpegImage.h"
 #include "views/KbxViewEasterEggs.h"
 #include "helpers/TestSupport.h"

@@ -9,7 +9,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
 #include "views/KbxHyperlink.h"
-#include "toolkit/ScopedOverride.h"
+#include "base/ScopedOverride.h"
 
 namespace vtest {
 

@@ -1,6 +1,6 @@
 // The program's one way to fail on a platform call, after WIL's result
 // macros: each helper reads the thread's last-error code first and raises
-// the matching error of toolkit/Errors.h.
+// the matching error of base/Errors.h.
 //
 //   ThrowIfWin32BoolFalse(::SetEvent(h));            // EOSError
 //   ThrowLastErrorIf(!handle);                       // EOSError
@@ -13,7 +13,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <string>
-#include "toolkit/Errors.h"
+#include "base/Errors.h"
 
 namespace vtx {
 

@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include "toolkit/Errors.h"
+#include "base/Errors.h"
 
 using vtx::WithFinalPeriod;
 

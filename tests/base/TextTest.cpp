@@ -1,9 +1,9 @@
-// The program's one set of text rules (toolkit/Text.h), the error texts built
+// The program's one set of text rules (base/Text.h), the error texts built
 // from the mandated formats, and the scoped override of the test seams.
 #include <gtest/gtest.h>
-#include "toolkit/Errors.h"
-#include "toolkit/ScopedOverride.h"
-#include "toolkit/Text.h"
+#include "base/Errors.h"
+#include "base/ScopedOverride.h"
+#include "base/Text.h"
 
 using namespace vtx;
 

@@ -1,4 +1,4 @@
-#include "toolkit/ModulePath.h"
+#include "base/ModulePath.h"
 
 namespace vtx {
 

@@ -50,4 +50,9 @@ bool TryParseHex(const std::wstring& text, std::uint32_t& value) noexcept;
 // spaces removed, then blanks trimmed at both ends, then apostrophes removed.
 std::wstring TitleKeyName(const std::wstring& title);
 
+// ---- Encoding ----
+
+// UTF-8 of a UTF-16 text; a lone surrogate is encoded as it stands.
+std::string NarrowUtf8(const std::wstring& text);
+
 } // namespace vtx

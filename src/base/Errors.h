@@ -1,4 +1,6 @@
-// The program's exception family and the one place its texts are built.
+// The program's exception family and the builder of the texts of the
+// operating system's, Win32's and the runtime's errors; a unit's own error
+// messages stand where it raises them.
 // Platform-free: the system's text for a code is filled in by OSError.cpp on
 // Windows, which also holds the raising helpers (ThrowLastErrorIf and kin).
 #pragma once
@@ -6,10 +8,9 @@
 #include <exception>
 #include <initializer_list>
 #include <string>
+#include "base/Text.h"  // NarrowUtf8
 
 namespace vtx {
-
-std::string NarrowUtf8(const std::wstring& text);
 
 // ---- The mandated texts ----
 

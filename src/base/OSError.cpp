@@ -1,4 +1,4 @@
-#include "toolkit/OSError.h"
+#include "base/OSError.h"
 
 namespace vtx {
 
