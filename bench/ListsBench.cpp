@@ -16,6 +16,7 @@
 #include "app/ControllerMain.h"
 #include "app/ListLogic.h"
 #include "system/VtxSysInfo.h"
+#include "base/ScopedOverride.h"
 #include "helpers/Bench.h"
 #include "helpers/TestSupport.h"
 #include "toolkit/Application.h"
@@ -199,7 +200,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring title = L"VantrelBench" + std::to_wstring(::GetCurrentProcessId());
     Application().Initialize();
     Application().SetTitle(title);
-    MessageBoxSeam() = [](const TMessageBoxRequest&) { return static_cast<int>(mrOk); };
+    const TScopedOverride boxes(MessageBoxSeam(), [](const TMessageBoxRequest&) { return static_cast<int>(mrOk); });
     int rc = 0;
     if (argc > 2 && std::wstring(argv[1]) == L"--before") gBefore = argv[2];
     if (argc > 1 && std::wstring(argv[1]) == L"firstfill") {
@@ -213,20 +214,21 @@ int wmain(int argc, wchar_t** argv) {
         for (int run = 0; run < 3; ++run) {
             std::wstring out = vtest::ScratchDirectory(L"bench-firstfill") + L"\\out.txt";
             SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-            HANDLE file = ::CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-            STARTUPINFOW si{};
-            si.cb = sizeof si;
-            si.dwFlags = STARTF_USESTDHANDLES;
-            si.hStdOutput = file;
-            si.hStdError = file;
-            PROCESS_INFORMATION pi{};
-            std::wstring cmd = L"\"" + std::wstring(self) + L"\" firstfill";
-            if (::CreateProcessW(self, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-                ::WaitForSingleObject(pi.hProcess, 300000);
-                ::CloseHandle(pi.hThread);
-                ::CloseHandle(pi.hProcess);
+            {
+                const unique_file_handle file(
+                    ::CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr));
+                STARTUPINFOW si{};
+                si.cb = sizeof si;
+                si.dwFlags = STARTF_USESTDHANDLES;
+                si.hStdOutput = file.get();
+                si.hStdError = file.get();
+                PROCESS_INFORMATION pi{};
+                std::wstring cmd = L"\"" + std::wstring(self) + L"\" firstfill";
+                if (::CreateProcessW(self, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+                    const unique_handle thread(pi.hThread), process(pi.hProcess);
+                    ::WaitForSingleObject(process.get(), 300000);
+                }
             }
-            ::CloseHandle(file);
             double first = 0, known = 0;
             if (FILE* in = _wfopen(out.c_str(), L"r")) {
                 if (std::fscanf(in, "%lf %lf", &first, &known) == 2) {

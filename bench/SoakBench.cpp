@@ -7,6 +7,7 @@
 #include "app/ControllerMain.h"
 #include "app/ListLogic.h"
 #include "fileinfo/KbxFileInfoClasses.h"
+#include "base/ScopedOverride.h"
 #include "helpers/TestSupport.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
@@ -53,15 +54,6 @@ void Print(const char* label, const Counts& c) {
                 static_cast<unsigned long>(c.User), c.CachedFiles, c.PrivateKiB);
 }
 
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 } // namespace
 
 int wmain() {
@@ -69,7 +61,7 @@ int wmain() {
     const std::wstring title = L"VantrelSoak" + std::to_wstring(::GetCurrentProcessId());
     Application().Initialize();
     Application().SetTitle(title);
-    MessageBoxSeam() = [](const TMessageBoxRequest&) { return static_cast<int>(mrOk); };
+    const TScopedOverride boxes(MessageBoxSeam(), [](const TMessageBoxRequest&) { return static_cast<int>(mrOk); });
     vtest::ChildProcess helper(vtest::HelperPath(), L"sleep 600000", true);
     int result = 0;
     {
@@ -88,21 +80,21 @@ int wmain() {
         // One round first, so every file now running is in the cache.
         main.RefreshProcessList(nullptr);
         fillModules();
-        Pump();
+        vtest::PumpMessages();
         Counts before = Take();
         DWORD start = ::GetTickCount();
         for (int i = 0; i < kRounds; ++i) {
             main.RefreshProcessList(nullptr);
-            if (i % 50 == 0) Pump();
+            if (i % 50 == 0) vtest::PumpMessages();
         }
         DWORD refreshMs = ::GetTickCount() - start;
         start = ::GetTickCount();
         for (int i = 0; i < kRounds; ++i) {
             fillModules();
-            if (i % 50 == 0) Pump();
+            if (i % 50 == 0) vtest::PumpMessages();
         }
         DWORD modulesMs = ::GetTickCount() - start;
-        Pump();
+        vtest::PumpMessages();
         Counts after = Take();
         std::printf("leak soak: %d refreshes (%lu ms) and %d module-list fills (%lu ms), %d process rows, %d module rows\n",
                     kRounds, static_cast<unsigned long>(refreshMs), kRounds, static_cast<unsigned long>(modulesMs),

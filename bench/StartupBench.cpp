@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "base/Handle.h"
 #include "helpers/TestSupport.h"
 
 namespace {
@@ -142,29 +143,28 @@ Sample Measure(const std::wstring& exe, const std::function<bool(DWORD)>& popula
     auto start = std::chrono::steady_clock::now();
     if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return sample;
-    ::CloseHandle(pi.hThread);
+    const vtx::unique_handle thread(pi.hThread), process(pi.hProcess);
     for (;;) {
         if (populated(pi.dwProcessId)) {
             sample.Ok = true;
             break;
         }
         double elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        if (elapsed > kGiveUpMs || ::WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
+        if (elapsed > kGiveUpMs || ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) break;
         ::Sleep(1);
     }
     // Every row is there; the clock stops once the program has painted them
     // and waits for input.
-    ::WaitForInputIdle(pi.hProcess, 10000);
+    ::WaitForInputIdle(process.get(), 10000);
     sample.Ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     ::Sleep(500);
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
-    if (::GetProcessMemoryInfo(pi.hProcess, &counters, sizeof counters))
+    if (::GetProcessMemoryInfo(process.get(), &counters, sizeof counters))
         sample.PeakMiB = static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
     if (closeGently) CloseWindowsOf(pi.dwProcessId);
-    if (!closeGently || ::WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 0);
-    ::WaitForSingleObject(pi.hProcess, 10000);
-    ::CloseHandle(pi.hProcess);
+    if (!closeGently || ::WaitForSingleObject(process.get(), 5000) != WAIT_OBJECT_0) ::TerminateProcess(process.get(), 0);
+    ::WaitForSingleObject(process.get(), 10000);
     // Let the wineserver settle the ended process before the next start; what
     // taskmgr leaves to the desktop (its notification icon) holds up the next
     // start for about 1.7 s unless it has time to go.

@@ -43,12 +43,14 @@ struct null_invalid {
     static constexpr pointer invalid() noexcept { return nullptr; }
     static void close(pointer p) noexcept { Close(p); }
 };
-struct file_handle {
+template <auto Close>
+struct invalid_handle_value {
     using pointer = HANDLE;
     static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(pointer p) noexcept { ::CloseHandle(p); }
+    static void close(pointer p) noexcept { Close(p); }
 };
 inline void close_handle(HANDLE h) noexcept { ::CloseHandle(h); }
+inline void find_close(HANDLE h) noexcept { ::FindClose(h); }
 inline void close_key(HKEY k) noexcept { ::RegCloseKey(k); }
 inline void destroy_icon(HICON i) noexcept { ::DestroyIcon(i); }
 inline void free_library(HMODULE m) noexcept { ::FreeLibrary(m); }
@@ -64,7 +66,8 @@ inline void delete_dc(HDC d) noexcept { ::DeleteDC(d); }
 
 using unique_handle = unique_resource<traits::null_invalid<HANDLE, traits::close_handle>>;
 // Handles whose failure value is INVALID_HANDLE_VALUE (files, Tool Help snapshots).
-using unique_file_handle = unique_resource<traits::file_handle>;
+using unique_file_handle = unique_resource<traits::invalid_handle_value<traits::close_handle>>;
+using unique_find_handle = unique_resource<traits::invalid_handle_value<traits::find_close>>;
 using unique_hkey = unique_resource<traits::null_invalid<HKEY, traits::close_key>>;
 using unique_hicon = unique_resource<traits::null_invalid<HICON, traits::destroy_icon>>;
 using unique_hmodule = unique_resource<traits::null_invalid<HMODULE, traits::free_library>>;

@@ -10,19 +10,9 @@
 #include <vector>
 #include "app/ControllerMain.h"
 #include "toolkit/Dialogs.h"
+#include "helpers/TestSupport.h"
 
 namespace vtest {
-
-// The settings key of a title, removed again by the fixture.
-std::wstring TestKeyPath(const std::wstring& title);
-void DeleteTestKey(const std::wstring& title);
-// Reads a text value under the test key; empty optional when absent.
-bool ReadTestValue(const std::wstring& title, const std::wstring& section, const std::wstring& name,
-                   std::wstring& value, DWORD* type = nullptr);
-void WriteTestValue(const std::wstring& title, const std::wstring& section, const std::wstring& name,
-                    const std::wstring& value);
-// Handles the messages that are waiting (for about ms), without ending on WM_QUIT.
-void Pump(DWORD ms = 50);
 
 class AppFixture : public ::testing::Test {
 protected:

@@ -22,16 +22,6 @@ int Focus(vtx::TfrmMain& form, int row) {
     return row;
 }
 
-// Polls until Done holds; false on time-out.
-template <class F>
-bool WaitUntil(F done, DWORD ms) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start >= ms) return false;
-        ::Sleep(10);
-    }
-    return true;
-}
 
 } // namespace
 

@@ -63,7 +63,6 @@ std::vector<std::vector<std::wstring>> CopiedTable(HWND list) {
     return table;
 }
 
-bool SameText(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
 // The line whose path cell (index Cell) names the file, or null.
 const std::vector<std::wstring>* LineOf(const std::vector<std::vector<std::wstring>>& table, size_t cell,
@@ -204,20 +203,18 @@ TEST_F(AppFixture, OtherKeysCopyNothingAndABusyClipboardIsReportedUntilTheNextTi
     EXPECT_EQ(ReadClipboardText(), L"kept") << "C and Ctrl+Shift+C are not copies";
 
     // Another thread holds the clipboard for longer than the copy tries.
-    HANDLE opened = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const vtx::unique_handle opened(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const vtx::unique_handle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread holder([&] {
         ::OpenClipboard(nullptr);
-        ::SetEvent(opened);
-        ::WaitForSingleObject(release, 10000);
+        ::SetEvent(opened.get());
+        ::WaitForSingleObject(release.get(), 10000);
         ::CloseClipboard();
     });
-    ::WaitForSingleObject(opened, 10000);
+    ::WaitForSingleObject(opened.get(), 10000);
     PressC(wnd, true);
-    ::SetEvent(release);
+    ::SetEvent(release.get());
     holder.join();
-    ::CloseHandle(opened);
-    ::CloseHandle(release);
     EXPECT_EQ(f.stbStatus->PanelText(vtx::spProcessCount), L"Clipboard busy");
     EXPECT_EQ(ReadClipboardText(), L"kept");
     EXPECT_TRUE(Boxes.empty());

@@ -21,22 +21,13 @@ int ModuleCountOf(DWORD pid) {
     return vtx::ListLoadedModules(list, pid, false) ? list.Count() : -1;
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > ms) return false;
-        Pump(20);
-    }
-    return true;
-}
-
 } // namespace
 
 TEST_F(AppFixture, TwoProcessesOfOneFileListTheirOwnModulesAndEndAlone) {
     const std::wstring copy = CopyFileTo(HelperPath(), ScratchDirectory(L"twins"), L"vttwin.exe");
     ChildProcess few(copy, L"modules 2 60000", false);
     ChildProcess many(copy, L"modules 40 60000", false);
-    ASSERT_TRUE(WaitUntil([&] { return ModuleCountOf(many.Id()) > ModuleCountOf(few.Id()) + 30; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return ModuleCountOf(many.Id()) > ModuleCountOf(few.Id()) + 30; }, 10000));
     auto& main = Start();
     auto& modules = *Form().lsvModules;
     for (const ChildProcess* child : {&few, &many}) {
@@ -79,7 +70,7 @@ TEST_F(AppFixture, ARowWhoseProcessEndedOrWhoseIdWasReusedIsLeftAlone) {
     EXPECT_TRUE(child.Running());
 
     ::ShowWindow(wnd, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return ::IsIconic(wnd) != FALSE; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return ::IsIconic(wnd) != FALSE; }, 2000));
     main.SwitchToProcess(nullptr);
     Pump(300);
     EXPECT_TRUE(::IsIconic(wnd)) << "switched to a process the row does not stand for";
@@ -92,7 +83,7 @@ TEST_F(AppFixture, ARowWhoseProcessEndedOrWhoseIdWasReusedIsLeftAlone) {
     main.ShowProcessModules(nullptr);
     EXPECT_GT(Form().lsvModules->ItemCount(), 0);
     main.SwitchToProcess(nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return !::IsIconic(wnd); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return !::IsIconic(wnd); }, 3000));
 
     // Ended: nothing is listed or terminated.
     child.Terminate();
@@ -108,7 +99,7 @@ TEST_F(AppFixture, ARowWhoseProcessEndedOrWhoseIdWasReusedIsLeftAlone) {
 TEST_F(AppFixture, AProcessThatCannotBeOpenedIsNamedByTheKernelsAnswerOrByItsBareName) {
     const std::wstring copy = CopyFileTo(HelperPath(), ScratchDirectory(L"locked"), L"vtlocked.exe");
     ChildProcess locked(copy, L"locked 60000", false);
-    ASSERT_TRUE(WaitUntil(
+    ASSERT_TRUE(PumpUntil(
         [&] {
             vtx::unique_handle probe(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, locked.Id()));
             return !probe;

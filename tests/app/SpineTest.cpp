@@ -12,9 +12,10 @@ RECT WorkAreaOf(HWND wnd) {
 
 std::vector<std::pair<std::wstring, std::wstring>> StoredValues(const std::wstring& title, const wchar_t* section) {
     std::vector<std::pair<std::wstring, std::wstring>> values;
-    HKEY key = nullptr;
+    vtx::unique_hkey owned;
     std::wstring path = TestKeyPath(title) + L"\\" + section;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, owned.put()) != ERROR_SUCCESS) return values;
+    const HKEY key = owned.get();
     for (DWORD i = 0;; ++i) {
         wchar_t name[64];
         DWORD nameLength = 64, type = 0;
@@ -26,7 +27,6 @@ std::vector<std::pair<std::wstring, std::wstring>> StoredValues(const std::wstri
         EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << "value " << i;
         values.emplace_back(name, data);
     }
-    ::RegCloseKey(key);
     std::sort(values.begin(), values.end());
     return values;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "app/ListLogic.h"
 #include "e2e/RemoteUi.h"
 #include "helpers/TestSupport.h"
 #include "base/Handle.h"
@@ -16,6 +17,7 @@ namespace {
 
 using namespace vtest;
 
+const wchar_t kTitle[] = L"Vantrel";
 const wchar_t kSettingsKey[] = L"Software\\Quelmar\\Vantrel";
 const wchar_t kBackupKey[] = L"Software\\Quelmar\\Vantrel.e2e-backup";
 constexpr DWORD kStartMs = 30000;
@@ -23,11 +25,8 @@ constexpr DWORD kStepMs = 15000;
 
 std::wstring VantrelPath() { return ExeDirectory() + L"Vantrel.exe"; }
 
-std::wstring HexId(DWORD pid) {
-    wchar_t text[16] = {};
-    swprintf(text, 16, L"%04X", static_cast<unsigned>(pid));
-    return text;
-}
+// The Process ID cell's text.
+std::wstring HexId(DWORD pid) { return vtx::ProcessIdText(static_cast<std::int32_t>(pid)); }
 
 bool EndsWith(const std::wstring& text, const std::wstring& tail) {
     if (tail.size() > text.size()) return false;
@@ -48,17 +47,6 @@ bool IsShorteningOf(const std::wstring& shown, const std::wstring& full) {
     else return false;
     return full.size() > rest.size() && full.compare(full.size() - rest.size(), rest.size(), rest) == 0 &&
            full[full.size() - rest.size() - 1] == L'\\';
-}
-
-bool ReadSetting(const std::wstring& section, const std::wstring& name, std::wstring& value) {
-    wchar_t buffer[256] = {};
-    DWORD size = sizeof buffer;
-    std::wstring key = std::wstring(kSettingsKey) + L"\\" + section;
-    if (::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) !=
-        ERROR_SUCCESS)
-        return false;
-    value = buffer;
-    return true;
 }
 
 void CopyKey(const wchar_t* from, const wchar_t* to) {
@@ -305,11 +293,11 @@ TEST_F(VantrelProgram, ItemsEntriesHideAndShowColumnsAcrossRestart) {
         ASSERT_EQ(app.Exit(), 0u);
     }
     std::wstring value;
-    ASSERT_TRUE(ReadSetting(L"Items", L"5visible", value));
+    ASSERT_TRUE(ReadTestValue(kTitle, L"Items", L"5visible", value));
     EXPECT_EQ(value, L"1");
-    ASSERT_TRUE(ReadSetting(L"Items", L"0visible", value));
+    ASSERT_TRUE(ReadTestValue(kTitle, L"Items", L"0visible", value));
     EXPECT_EQ(value, L"0");
-    ASSERT_TRUE(ReadSetting(L"Items", L"0width", value));
+    ASSERT_TRUE(ReadTestValue(kTitle, L"Items", L"0width", value));
     EXPECT_EQ(value, L"20") << "a hidden column keeps its last width";
 
     Vantrel again;
@@ -358,13 +346,9 @@ public:
         FWindow.reset(::CreateWindowExW(0, wc.lpszClassName, L"probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
                                         nullptr, nullptr, wc.hInstance, nullptr));
         ::SetForegroundWindow(FWindow.get());
-        Pump();
+        PumpMessages();
     }
     HWND Handle() const { return FWindow.get(); }
-    static void Pump() {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    }
 
 private:
     vtx::unique_hwnd FWindow;
@@ -374,15 +358,15 @@ TEST_F(VantrelProgram, SecondStartExitsWithZeroAndBringsFirstForward) {
     Vantrel app;
     ASSERT_TRUE(app.Start());
     ForegroundProbe probe;
-    WaitUntil([&] { ForegroundProbe::Pump(); return ::GetForegroundWindow() == probe.Handle(); }, 3000);
+    WaitUntil([&] { PumpMessages(); return ::GetForegroundWindow() == probe.Handle(); }, 3000);
     ASSERT_NE(ProcessOf(::GetForegroundWindow()), app.Id()) << "the probe could not take the foreground";
 
     ChildProcess second(VantrelPath(), L"", false);
     ASSERT_NE(second.Handle(), nullptr);
     DWORD code = STILL_ACTIVE;
-    EXPECT_TRUE(WaitUntil([&] { ForegroundProbe::Pump(); return (code = second.Wait(0)) != STILL_ACTIVE; }, kStartMs));
+    EXPECT_TRUE(WaitUntil([&] { PumpMessages(); return (code = second.Wait(0)) != STILL_ACTIVE; }, kStartMs));
     EXPECT_EQ(code, 0u);
-    EXPECT_TRUE(WaitUntil([&] { ForegroundProbe::Pump(); return ProcessOf(::GetForegroundWindow()) == app.Id(); }, kStepMs));
+    EXPECT_TRUE(WaitUntil([&] { PumpMessages(); return ProcessOf(::GetForegroundWindow()) == app.Id(); }, kStepMs));
     EXPECT_TRUE(app.Process.Running());
 }
 
@@ -534,13 +518,14 @@ TEST_F(VantrelProgram, CtrlCOnAClickedRowPutsItOnTheClipboard) {
 
 // The shipped file carries no symbols but keeps its version, manifest and icon.
 TEST_F(VantrelProgram, TheShippedFileIsStrippedAndKeepsItsResources) {
-    HMODULE image = ::LoadLibraryExW(VantrelPath().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(image, nullptr);
+    const vtx::unique_hmodule owned(
+        ::LoadLibraryExW(VantrelPath().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(owned);
+    const HMODULE image = owned.get();
     struct Resource { LPCWSTR type; const char* what; };
     for (Resource r : {Resource{RT_VERSION, "version"}, Resource{RT_MANIFEST, "manifest"},
                        Resource{RT_GROUP_ICON, "icon"}})
         EXPECT_NE(::FindResourceW(image, MAKEINTRESOURCEW(1), r.type), nullptr) << r.what;
-    ::FreeLibrary(image);
 
     vtx::unique_file_handle file(::CreateFileW(VantrelPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                OPEN_EXISTING, 0, nullptr));
@@ -561,13 +546,14 @@ TEST_F(VantrelProgram, TheShippedFileIsStrippedAndKeepsItsResources) {
 // What the manifest asks of Windows: per-monitor dpi awareness, and paths
 // past MAX_PATH where the system allows them.
 TEST_F(VantrelProgram, TheManifestDeclaresPerMonitorDpiAndLongPaths) {
-    HMODULE image = ::LoadLibraryExW(VantrelPath().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(image, nullptr);
+    const vtx::unique_hmodule owned(
+        ::LoadLibraryExW(VantrelPath().c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(owned);
+    const HMODULE image = owned.get();
     HRSRC found = ::FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_NE(found, nullptr);
     const char* data = static_cast<const char*>(::LockResource(::LoadResource(image, found)));
     const std::string manifest(data, ::SizeofResource(image, found));
-    ::FreeLibrary(image);
     for (const char* setting :
          {"<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true</longPathAware>",
           "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
@@ -590,22 +576,22 @@ TEST_F(VantrelProgram, FileExitWritesPlacementAndFourteenItemValues) {
     ASSERT_EQ(app.Exit(), 0u);
 
     std::wstring value;
-    ASSERT_TRUE(ReadSetting(L"Forms", L"frmMainWidth", value));
+    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainWidth", value));
     EXPECT_EQ(value, std::to_wstring(r.right - r.left));
-    ASSERT_TRUE(ReadSetting(L"Forms", L"frmMainHeight", value));
+    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainHeight", value));
     EXPECT_EQ(value, std::to_wstring(r.bottom - r.top));
-    ASSERT_TRUE(ReadSetting(L"Forms", L"frmMainTop", value));
+    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainTop", value));
     EXPECT_EQ(value, std::to_wstring(r.top));
-    ASSERT_TRUE(ReadSetting(L"Forms", L"frmMainLeft", value));
+    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainLeft", value));
     EXPECT_EQ(value, std::to_wstring(r.left));
 
     const wchar_t* widths[] = {L"20", L"235", L"125", L"220", nullptr, L"80", L"65"};
     const wchar_t* visible[] = {L"1", L"1", L"1", L"1", L"1", L"0", L"0"};
     for (int i = 0; i < 7; ++i) {
         std::wstring n = std::to_wstring(i);
-        ASSERT_TRUE(ReadSetting(L"Items", n + L"width", value)) << i;
+        ASSERT_TRUE(ReadTestValue(kTitle, L"Items", n + L"width", value)) << i;
         if (widths[i]) EXPECT_EQ(value, widths[i]) << i;
-        ASSERT_TRUE(ReadSetting(L"Items", n + L"visible", value)) << i;
+        ASSERT_TRUE(ReadTestValue(kTitle, L"Items", n + L"visible", value)) << i;
         EXPECT_EQ(value, visible[i]) << i;
     }
 }
@@ -633,13 +619,13 @@ TEST_F(VantrelProgram, TheEndOfTheSessionWritesTheSettingsBeforeTheProcessIsEnde
     app.Process.Wait(kStepMs);
 
     std::wstring value;
-    ASSERT_TRUE(ReadSetting(L"Forms", L"frmMainWidth", value));
+    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainWidth", value));
     EXPECT_EQ(value, std::to_wstring(r.right - r.left));
-    ASSERT_TRUE(ReadSetting(L"Forms", L"frmMainHeight", value));
+    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainHeight", value));
     EXPECT_EQ(value, std::to_wstring(r.bottom - r.top));
-    ASSERT_TRUE(ReadSetting(L"Items", L"5visible", value));
+    ASSERT_TRUE(ReadTestValue(kTitle, L"Items", L"5visible", value));
     EXPECT_EQ(value, L"1");
-    ASSERT_TRUE(ReadSetting(L"Items", L"1width", value));
+    ASSERT_TRUE(ReadTestValue(kTitle, L"Items", L"1width", value));
     EXPECT_EQ(value, L"235");
 }
 

@@ -18,15 +18,6 @@ constexpr size_t kTextChars = 1024;
 
 } // namespace
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD ms, DWORD stepMs) {
-    const ULONGLONG end = ::GetTickCount64() + ms;
-    for (;;) {
-        if (condition()) return true;
-        if (::GetTickCount64() >= end) return false;
-        ::Sleep(stepMs);
-    }
-}
-
 RemoteBuffer::RemoteBuffer(HWND window, size_t length) {
     DWORD pid = ProcessOf(window);
     FProcess.reset(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));

@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 #include "base/Handle.h"
+#include "helpers/TestSupport.h"
 
 namespace vtest {
-
-// Polls until the condition holds; false when the time ran out.
-bool WaitUntil(const std::function<bool()>& condition, DWORD ms, DWORD stepMs = 20);
 
 // A block of memory in the process that owns a window, freed with the object.
 class RemoteBuffer {

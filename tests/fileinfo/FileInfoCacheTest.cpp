@@ -123,20 +123,14 @@ TEST(FileInfoCache, IconsByKind) {
     SHFILEINFOW shell{};
     const bool shellHasIcon = ::SHGetFileInfoW(L".dll", FILE_ATTRIBUTE_NORMAL, &shell, sizeof shell,
                                                SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON) != 0;
-    if (shell.hIcon) ::DestroyIcon(shell.hIcon);
+    const vtx::unique_hicon shellIcon(shell.hIcon);
     EXPECT_EQ(ext.Icon() != nullptr, shellHasIcon);
-    if (ext.Icon()) {
-        ICONINFO info{};
-        ASSERT_TRUE(::GetIconInfo(ext.Icon(), &info));
-        if (info.hbmColor) ::DeleteObject(info.hbmColor);
-        if (info.hbmMask) ::DeleteObject(info.hbmMask);
-    }
+    if (ext.Icon()) ASSERT_GT(vtest::IconWidth(ext.Icon()), 0);  // a whole icon, its bitmaps readable
     // The file's own first icon, as ExtractIconW hands it over.
     const std::wstring shell32 = SystemFile(L"shell32.dll");
     const TFileInfoItem& file = GetFileInfoItem(shell32, L"", TIconType::itFile);
-    HICON direct = ::ExtractIconW(nullptr, shell32.c_str(), 0);
-    EXPECT_EQ(file.Icon() != nullptr, direct != nullptr);
-    if (direct) ::DestroyIcon(direct);
+    const vtx::unique_hicon direct(::ExtractIconW(nullptr, shell32.c_str(), 0));
+    EXPECT_EQ(file.Icon() != nullptr, static_cast<bool>(direct));
     EXPECT_EQ(GetFileInfoItem(L"System Idle Process", L"", TIconType::itFile).Icon(),
               ::ExtractIconW(nullptr, L"System Idle Process", 0));
 }
@@ -201,7 +195,7 @@ TEST(FileInfoCache, ItemsOfOneExtensionShareOneIconHandle) {
     SHFILEINFOW shell{};
     const bool shellHasIcon = ::SHGetFileInfoW(L".ocx", FILE_ATTRIBUTE_NORMAL, &shell, sizeof shell,
                                                SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON) != 0;
-    if (shell.hIcon) ::DestroyIcon(shell.hIcon);
+    const vtx::unique_hicon shellIcon(shell.hIcon);
     ASSERT_TRUE(shellHasIcon) << "the shell gives no icons here: nothing to share";
     for (const auto& [extension, icons] : byExtension) {
         EXPECT_EQ(icons.size(), 1u) << extension << ": letter case makes no other extension";

@@ -2,6 +2,8 @@
 #pragma once
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -25,6 +27,26 @@ double MedianMs(int runs, Fn&& work) {
         times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     return Median(std::move(times));
+}
+
+// Median time of one call in microseconds, over perRun calls a run; work
+// gets the call's number within the run.
+template <class Fn>
+double MedianPerCallUs(int runs, int perRun, Fn&& work) {
+    return MedianMs(runs, [&] {
+               for (int i = 0; i < perRun; ++i) work(i);
+           }) * 1000.0 / perRun;
+}
+
+// A measured figure and what it measures, printed one a line.
+struct TFigure {
+    const char* What;
+    double Value;
+};
+
+inline void PrintFigures(const char* bench, const char* unit, std::initializer_list<TFigure> figures) {
+    for (const TFigure& figure : figures) std::printf("%s: %-48s %10.3f %s\n", bench, figure.What, figure.Value, unit);
+    std::fflush(stdout);
 }
 
 } // namespace vtest

@@ -56,15 +56,14 @@ std::wstring CopyFileToDeep(const std::wstring& source, const std::wstring& dire
 
 void RemoveTree(const std::wstring& directory) {
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(Extended(directory + L"\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+    const vtx::unique_find_handle search(FindFirstFileW(Extended(directory + L"\\*").c_str(), &found));
+    for (BOOL more = static_cast<bool>(search); more; more = FindNextFileW(search.get(), &found)) {
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
         const std::wstring path = directory + L"\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
         else DeleteFileW(Extended(path).c_str());
     }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
     RemoveDirectoryW(Extended(directory).c_str());
 }
 
@@ -74,20 +73,20 @@ ChildProcess::ChildProcess(const std::wstring& exe, const std::wstring& args, bo
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        process_ = pi.hProcess;
+        vtx::unique_handle thread(pi.hThread);
+        process_.reset(pi.hProcess);
         id_ = pi.dwProcessId;
-        if (waitForIdle) WaitForInputIdle(process_, 5000);
+        if (waitForIdle) WaitForInputIdle(process_.get(), 5000);
     }
 }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+    : process_(std::move(other.process_)), id_(std::exchange(other.id_, 0)) {}
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     if (this != &other) {
         Terminate();
-        process_ = std::exchange(other.process_, nullptr);
+        process_ = std::move(other.process_);
         id_ = std::exchange(other.id_, 0);
     }
     return *this;
@@ -95,24 +94,23 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
 
 ChildProcess::~ChildProcess() { Terminate(); }
 
-bool ChildProcess::Running() const noexcept { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+bool ChildProcess::Running() const noexcept { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
 DWORD ChildProcess::Wait(DWORD ms) const noexcept {
     if (!process_) return 0;
-    if (WaitForSingleObject(process_, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    if (WaitForSingleObject(process_.get(), ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
     DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
+    GetExitCodeProcess(process_.get(), &code);
     return code;
 }
 
 void ChildProcess::Terminate() noexcept {
     if (!process_) return;
     if (Running()) {
-        TerminateProcess(process_, 1);
-        WaitForSingleObject(process_, 5000);
+        TerminateProcess(process_.get(), 1);
+        WaitForSingleObject(process_.get(), 5000);
     }
-    CloseHandle(process_);
-    process_ = nullptr;
+    process_.reset();
     id_ = 0;
 }
 
@@ -143,11 +141,69 @@ HWND WaitForWindowOf(DWORD pid, DWORD ms) {
 int IconWidth(HICON icon) {
     ICONINFO info{};
     if (!icon || !GetIconInfo(icon, &info)) return 0;
+    const vtx::unique_hbitmap color(info.hbmColor), mask(info.hbmMask);
     BITMAP bitmap{};
-    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
+    GetObjectW(color ? color.get() : mask.get(), sizeof bitmap, &bitmap);
     return bitmap.bmWidth;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD ms, DWORD stepMs) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(stepMs);
+    }
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms, const std::function<void()>& pump) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount64() >= end) return false;
+        pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void Pump(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) == 0; }
+
+std::wstring TestKeyPath(const std::wstring& title) { return L"Software\\Quelmar\\" + title; }
+
+void DeleteTestKey(const std::wstring& title) { RegDeleteTreeW(HKEY_CURRENT_USER, TestKeyPath(title).c_str()); }
+
+bool ReadTestValue(const std::wstring& title, const std::wstring& section, const std::wstring& name,
+                   std::wstring& value, DWORD* type) {
+    wchar_t buffer[512] = {};
+    DWORD size = sizeof buffer;
+    DWORD kind = 0;
+    std::wstring key = TestKeyPath(title) + L"\\" + section;
+    if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &kind, buffer,
+                     &size) != ERROR_SUCCESS)
+        return false;
+    if (type) *type = kind;
+    value = buffer;
+    return true;
+}
+
+void WriteTestValue(const std::wstring& title, const std::wstring& section, const std::wstring& name,
+                    const std::wstring& value) {
+    std::wstring key = TestKeyPath(title) + L"\\" + section;
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 } // namespace vtest

@@ -1,8 +1,11 @@
-// Shared pieces of the Windows tests: the helper executable and child processes.
+// Shared pieces of the Windows tests and benchmarks: files, child processes,
+// waiting, message pumps, test settings keys.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
+#include "base/Handle.h"
 
 namespace vtest {
 
@@ -38,19 +41,48 @@ public:
     ~ChildProcess();
 
     DWORD Id() const noexcept { return id_; }
-    HANDLE Handle() const noexcept { return process_; }
+    HANDLE Handle() const noexcept { return process_.get(); }
     bool Running() const noexcept;
     // Waits for the end; returns the exit code or STILL_ACTIVE on time-out.
     DWORD Wait(DWORD ms) const noexcept;
     void Terminate() noexcept;
 
 private:
-    HANDLE process_ = nullptr;
+    vtx::unique_handle process_;
     DWORD id_ = 0;
 };
 
 // The width of an icon's image in pixels; 0 for no icon (or a freed one).
 int IconWidth(HICON icon);
+
+// ---- Waiting ----
+
+// Polls until Condition holds, sleeping StepMs between; false on time-out.
+bool WaitUntil(const std::function<bool()>& condition, DWORD ms, DWORD stepMs = 20);
+// Handles the messages waiting now; a WM_QUIT is dropped, so the test's own
+// loop goes on.
+void PumpMessages();
+// Runs Pump (by default PumpMessages) until Done holds, waking on new input;
+// false on time-out.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms, const std::function<void()>& pump = PumpMessages);
+// Handles messages for about ms.
+void Pump(DWORD ms = 50);
+
+// ---- Texts ----
+
+// Equal when letter case is ignored (as the file system compares paths).
+bool SameText(const std::wstring& a, const std::wstring& b);
+
+// ---- Settings under HKCU\Software\Quelmar ----
+
+// The settings key of an application title; tests remove it again.
+std::wstring TestKeyPath(const std::wstring& title);
+void DeleteTestKey(const std::wstring& title);
+// Reads a value under the title's key as text; false when absent.
+bool ReadTestValue(const std::wstring& title, const std::wstring& section, const std::wstring& name,
+                   std::wstring& value, DWORD* type = nullptr);
+void WriteTestValue(const std::wstring& title, const std::wstring& section, const std::wstring& name,
+                    const std::wstring& value);
 
 // Top-level windows of a process, in EnumWindows order.
 std::vector<HWND> WindowsOfProcess(DWORD pid);

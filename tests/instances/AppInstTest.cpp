@@ -159,8 +159,9 @@ TEST_F(Registry, SecondStartActivatesTheFirstsWindow) {
     HWND firstWnd = TVtxAppInstances::GetApplicationWnd(first.Id());
     ASSERT_NE(firstWnd, nullptr);
     // Someone else in front first.
-    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
-                                 nullptr, nullptr, nullptr);
+    const vtx::unique_hwnd owned(CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100,
+                                                 100, nullptr, nullptr, nullptr, nullptr));
+    const HWND other = owned.get();
     SetForegroundWindow(other);
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other; }, 5000));
 
@@ -168,7 +169,6 @@ TEST_F(Registry, SecondStartActivatesTheFirstsWindow) {
     EXPECT_EQ(second.Wait(20000), 0u);
     EXPECT_FALSE(HasLine(Log(L"second"), L"admitted"));
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == firstWnd; }, 10000));
-    DestroyWindow(other);
 }
 
 TEST_F(Registry, LockObjectsBelongToTheUserAndLetOthersOnlyUseThem) {

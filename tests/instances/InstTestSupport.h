@@ -29,15 +29,6 @@ std::vector<std::wstring> ReadLines(const std::wstring& path);
 bool HasLine(const std::wstring& path, const std::wstring& line);
 // Polls the log until Line appears; false on time-out.
 bool WaitForLine(const std::wstring& path, const std::wstring& line, DWORD ms);
-// Polls until Condition holds; false on time-out.
-template <class F>
-bool WaitUntil(F condition, DWORD ms) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount() - start >= ms) return false;
-        Sleep(10);
-    }
-}
+using vtest::WaitUntil;
 
 } // namespace itest

@@ -74,8 +74,9 @@ TEST(VantrelStart, SecondStartEndsQuietlyAndActivatesTheFirst) {
         << "Vantrel.exe shows no \"TApplication\" window";
     ASSERT_TRUE(WaitUntil([&] { return HasVisibleWindow(first.Id()); }, 20000));
 
-    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
-                                 nullptr, nullptr, nullptr);
+    const vtx::unique_hwnd owned(CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100,
+                                                 100, nullptr, nullptr, nullptr, nullptr));
+    const HWND other = owned.get();
     SetForegroundWindow(other);
     WaitUntil([&] { return GetForegroundWindow() == other; }, 5000);
 
@@ -96,7 +97,6 @@ TEST(VantrelStart, SecondStartEndsQuietlyAndActivatesTheFirst) {
     EXPECT_EQ(third.Wait(20000), 0u);
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(form); }, 10000)) << "the first window stays minimised";
     EXPECT_TRUE(IsWindowVisible(form));
-    DestroyWindow(other);
 }
 
 TEST(VantrelStart, ObjectsOfAnElevatedCopyDoNotStopANormalStart) {

@@ -43,9 +43,8 @@ TEST_F(RegistryTest, NoKeyGivesDefaultsAndCreatesIt) {
             EXPECT_EQ(settings.ProcessItems[i].Width, 0);
             EXPECT_EQ(settings.ProcessItems[i].Visible, i < 5);
         }
-        HKEY key = nullptr;
-        EXPECT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, Key.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-        if (key) ::RegCloseKey(key);
+        vtx::unique_hkey key;
+        EXPECT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, Key.c_str(), 0, KEY_READ, key.put()), ERROR_SUCCESS);
     }
     EXPECT_TRUE(Boxes.empty());
 }
@@ -114,7 +113,6 @@ TEST_F(RegistryTest, AKeyThatCannotBeOpenedIsReportedOnceAndNothingIsWrittenElse
     EXPECT_EQ(Boxes[0].Text, L"Error reading Windows Registry.");
     EXPECT_EQ(Boxes[0].Caption, longTitle);
     EXPECT_EQ(Boxes[0].Type, vtx::TMsgDlgType::mtPlain);
-    HKEY stray = nullptr;
-    EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Items", 0, KEY_READ, &stray), ERROR_SUCCESS);
-    if (stray) ::RegCloseKey(stray);
+    vtx::unique_hkey stray;
+    EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Items", 0, KEY_READ, stray.put()), ERROR_SUCCESS);
 }

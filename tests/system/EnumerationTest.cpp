@@ -14,7 +14,7 @@
 namespace vtx {
 namespace {
 
-bool SameText(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
+using vtest::SameText;
 
 bool EndsWithText(const std::wstring& text, const std::wstring& tail) {
     return text.size() >= tail.size() && SameText(text.substr(text.size() - tail.size()), tail);

@@ -17,7 +17,7 @@
 namespace vtx {
 namespace {
 
-bool SameText(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
+using vtest::SameText;
 
 std::wstring NameOfLength(size_t length) {
     std::wstring name = L"C:\\";

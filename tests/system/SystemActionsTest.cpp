@@ -291,19 +291,12 @@ protected:
             if (::IsIconic(w)) ::ShowWindow(w, SW_SHOWNOACTIVATE);
             ::SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
-        Pump();
+        vtest::PumpMessages();
         ASSERT_EQ(Iconic(), (std::vector<bool>{false, false, false}));
         ASSERT_FALSE(::IsWindowVisible(Hidden));
         ASSERT_EQ(::GetWindow(Hidden, GW_HWNDNEXT), Top);
         ASSERT_EQ(::GetWindow(Top, GW_HWNDNEXT), Middle);
         ASSERT_EQ(::GetWindow(Middle, GW_HWNDNEXT), Bottom);
-    }
-    static void Pump() {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
     }
     static std::vector<bool> Iconic() {
         return {::IsIconic(Top) != 0, ::IsIconic(Middle) != 0, ::IsIconic(Bottom) != 0};
@@ -314,13 +307,13 @@ protected:
 
 TEST_F(Minimizing, WalksDownFromTheStartWindow) {
     MinimizeAllWindows(Middle);
-    Pump();
+    vtest::PumpMessages();
     EXPECT_EQ(Iconic(), (std::vector<bool>{false, true, true}));
 }
 
 TEST_F(Minimizing, SkipsAHiddenStartWindowAndGoesOnBelowIt) {
     MinimizeAllWindows(Hidden);
-    Pump();
+    vtest::PumpMessages();
     EXPECT_EQ(Iconic(), (std::vector<bool>{true, true, true}));
     EXPECT_FALSE(::IsWindowVisible(Hidden));
     EXPECT_FALSE(::IsIconic(Hidden));
@@ -328,7 +321,7 @@ TEST_F(Minimizing, SkipsAHiddenStartWindowAndGoesOnBelowIt) {
 
 TEST_F(Minimizing, ZeroStartWindowDoesNothing) {
     MinimizeAllWindows(nullptr);
-    Pump();
+    vtest::PumpMessages();
     EXPECT_EQ(Iconic(), (std::vector<bool>{false, false, false}));
 }
 

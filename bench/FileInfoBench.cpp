@@ -14,19 +14,12 @@ using namespace vtx;
 
 namespace {
 
-// Median time of one call, in microseconds, measured over perRun calls a run.
-template <class Fn>
-double MedianMicroseconds(int runs, int perRun, Fn fn) {
-    return vtest::MedianMs(runs, [&] {
-               for (int i = 0; i < perRun; ++i) fn(i);
-           }) * 1000.0 / perRun;
-}
-
+using vtest::MedianPerCallUs;
 using vtest::SystemFile;
 
 } // namespace
 
-int main() {
+int wmain() {
     const std::wstring kernel = SystemFile(L"kernel32.dll");
     DWORD handle = 0;
     std::vector<DWORD> data((::GetFileVersionInfoSizeW(kernel.c_str(), &handle) + 3) / 4);
@@ -34,11 +27,11 @@ int main() {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
     volatile std::size_t sink = 0;
 
-    const double walk = MedianMicroseconds(15, 2000, [&](int) {
+    const double walk = MedianPerCallUs(15, 2000, [&](int) {
         sink = sink + ParseVersionResource(bytes, data.size() * 4, SystemVersionResourceFacts()).ItemList.size();
     });
-    const double reader = MedianMicroseconds(15, 200, [&](int) { sink = sink + TVtxFileVersionInfo(kernel).FileVersion().size(); });
-    const double readable = MedianMicroseconds(15, 200, [&](int) { sink = sink + FileVersionInfoReadable(kernel); });
+    const double reader = MedianPerCallUs(15, 200, [&](int) { sink = sink + TVtxFileVersionInfo(kernel).FileVersion().size(); });
+    const double readable = MedianPerCallUs(15, 200, [&](int) { sink = sink + FileVersionInfoReadable(kernel); });
 
     // A cache of 3000 names, as after a long run; lookups of the last name
     // (the worst case of a scan from the first item).
@@ -46,8 +39,8 @@ int main() {
     for (int i = 0; i < 3000; ++i)
         cache.Add(std::make_unique<TFileInfoItem>(L"System Idle Process " + std::to_wstring(i), L"", TIconType::itExtension));
     const std::wstring last = L"System Idle Process 2999";
-    const double indexed = MedianMicroseconds(15, 20000, [&](int) { sink = sink + (cache.Find(last) != nullptr); });
-    const double scanned = MedianMicroseconds(15, 2000, [&](int) {
+    const double indexed = MedianPerCallUs(15, 20000, [&](int) { sink = sink + (cache.Find(last) != nullptr); });
+    const double scanned = MedianPerCallUs(15, 2000, [&](int) {
         for (int i = 0; i < cache.Count(); ++i)
             if (cache.Items(i).Filename() == last) {
                 sink = sink + i;
@@ -66,15 +59,16 @@ int main() {
             }
         sink = sink + GetFileInfoItem(name, L"", kind).Version().size();
     };
-    const double createdFile = MedianMicroseconds(5, 20, [&](int) { newItem(TIconType::itFile); });
-    const double createdExt = MedianMicroseconds(5, 20, [&](int) { newItem(TIconType::itExtension); });
+    const double createdFile = MedianPerCallUs(5, 20, [&](int) { newItem(TIconType::itFile); });
+    const double createdExt = MedianPerCallUs(5, 20, [&](int) { newItem(TIconType::itExtension); });
 
-    std::printf("fileinfo: walk of kernel32's resource      %8.2f us\n", walk);
-    std::printf("fileinfo: reader on kernel32.dll           %8.2f us\n", reader);
-    std::printf("fileinfo: readability test (one fetch)     %8.2f us\n", readable);
-    std::printf("fileinfo: new item for kernel32, itFile    %8.2f us\n", createdFile);
-    std::printf("fileinfo: new item for kernel32, itExt     %8.2f us\n", createdExt);
-    std::printf("fileinfo: lookup in 3000 items, index      %8.3f us\n", indexed);
-    std::printf("fileinfo: lookup in 3000 items, scan       %8.3f us\n", scanned);
+    vtest::PrintFigures("bench_fileinfo", "us (median)",
+                        {{"walk of kernel32's resource", walk},
+                         {"reader on kernel32.dll", reader},
+                         {"readability test (one fetch)", readable},
+                         {"new item for kernel32, itFile", createdFile},
+                         {"new item for kernel32, itExt", createdExt},
+                         {"lookup in 3000 items, index", indexed},
+                         {"lookup in 3000 items, scan", scanned}});
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 #include <unordered_map>
+#include "base/Handle.h"
 #include "helpers/Bench.h"
 
 using vtest::MedianMs;
@@ -105,8 +106,9 @@ int ReadWidths(HWND list) {
 int wmain() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
-    HWND parent = ::CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
-                                    ::GetModuleHandleW(nullptr), nullptr);
+    const vtx::unique_hwnd owner(::CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
+                                                   nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+    const HWND parent = owner.get();
     const int runs = 9;
     const struct {
         TWay Way;
@@ -119,7 +121,8 @@ int wmain() {
     std::printf("bench_subclass: %-18s %16s %18s %10s\n", "way", "300 rows ms", "7000 widths ms", "messages");
     int checksum = 0;
     for (const auto& way : ways) {
-        HWND list = MakeList(parent);
+        const vtx::unique_hwnd owned(MakeList(parent));
+        const HWND list = owned.get();
         TTarget target;
         Hook(list, way.Way, target);
         double rows = MedianMs(runs, [&] { InsertRows(list); });
@@ -127,8 +130,6 @@ int wmain() {
         std::printf("bench_subclass: %-18s %16.2f %18.2f %10d\n", way.Name, rows, widths, target.Seen);
         std::fflush(stdout);
         Unhook(list, way.Way, target);
-        ::DestroyWindow(list);
     }
-    ::DestroyWindow(parent);
     return checksum > 0 ? 0 : 1;
 }

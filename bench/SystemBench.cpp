@@ -15,7 +15,7 @@ using vtest::MedianMs;
 
 } // namespace
 
-int main() {
+int wmain() {
     std::vector<vtest::ChildProcess> children;
     for (int i = 0; i < 4; ++i) children.emplace_back(vtest::HelperPath(), L"sleep 60000", false);
     ::Sleep(300);
@@ -39,11 +39,12 @@ int main() {
         for (const auto& e : probe) vtx::LimitedProcessImageName(static_cast<std::uint32_t>(e.Value), true);
     });
     std::printf("bench_system: %d processes listed\n", probe.Count());
-    std::printf("bench_system: ListRunningProcesses(full path)  median %.3f ms\n", full);
-    std::printf("bench_system: ListRunningProcesses(bare name)  median %.3f ms\n", bare);
-    std::printf("bench_system: ProcessIdFromFileName            median %.3f ms\n", lookup);
-    std::printf("bench_system: ListLoadedModules(child)         median %.3f ms\n", modules);
-    std::printf("bench_system: ListLoadedModules(child, snapshot) median %.3f ms\n", snapshotModules);
-    std::printf("bench_system: LimitedProcessImageName(all)      median %.3f ms\n", limited);
+    vtest::PrintFigures("bench_system", "ms (median)",
+                        {{"ListRunningProcesses(full path)", full},
+                         {"ListRunningProcesses(bare name)", bare},
+                         {"ProcessIdFromFileName", lookup},
+                         {"ListLoadedModules(child)", modules},
+                         {"ListLoadedModules(child, snapshot)", snapshotModules},
+                         {"LimitedProcessImageName(all)", limited}});
     return 0;
 }
