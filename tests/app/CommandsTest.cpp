@@ -86,7 +86,6 @@ TEST_F(AppFixture, TheRowConfirmedIsTheRowRemovedEvenWhenTheTimerFiresMeanwhile)
     std::wstring dir = ScratchDirectory(L"held");
     ChildProcess child(CopyFileTo(HelperPath(), dir, L"vtheld.exe"), L"sleep 60000");
     auto& main = Start();
-    auto& list = *Form().lsvProcesses;
     Focus(Form(), RowOfProcess(child.Id()));
     main.RefreshListTimer = 1;
     bool refreshedDuringBox = false;

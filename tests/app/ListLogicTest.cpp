@@ -24,7 +24,9 @@ TEST(FitPathToWidth, ShortensOneDirectoryPerPassThenDriveThenKeepsTheName) {
     for (const auto& expected : steps) {
         EXPECT_EQ(Fit(path, FixedWidth(expected)), expected);
         // One pixel less never gives the same text, except for the bare name.
-        if (expected != L"app.exe") EXPECT_NE(Fit(path, FixedWidth(expected) - 1), expected);
+        if (expected != L"app.exe") {
+            EXPECT_NE(Fit(path, FixedWidth(expected) - 1), expected);
+        }
     }
     EXPECT_EQ(Fit(path, 0), L"app.exe");
     EXPECT_EQ(Fit(path, -50), L"app.exe");

@@ -77,7 +77,9 @@ TEST_F(AppFixture, AClickFillsTheModuleListAndTheRefreshLeavesIt) {
             versionDll = true;
             // A new module file's item carries the ID of no process.
             const vtx::TFileInfoItem* item = vtx::FileInfoCache().Find(path);
-            if (item) EXPECT_EQ(item->ID(), L"FFFFFFFF");
+            if (item) {
+                EXPECT_EQ(item->ID(), L"FFFFFFFF");
+            }
         }
     }
     EXPECT_TRUE(exe);

@@ -233,7 +233,9 @@ TEST_F(ProcessEnumeration, ProcessRecordsListWhatTheSnapshotListsInItsOrder) {
         list.Clear();
         ASSERT_TRUE(ListRunningProcesses(list, true));
         i = IndexOfValue(list, later.Id());
-        if (i >= 0) EXPECT_FALSE(SameText(list.Strings(i), other)) << "an ended process is still listed";
+        if (i >= 0) {
+            EXPECT_FALSE(SameText(list.Strings(i), other)) << "an ended process is still listed";
+        }
     }
     ::DeleteFileW(other.c_str());
 }

@@ -14,16 +14,6 @@ vtx::TForm& MainForm() {
     return *form;
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-    DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > ms) return false;
-        vtx::Application().ProcessMessages();
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
-
 namespace {
 // The main form exists before any test makes a form of its own.
 class MainFormEnvironment : public ::testing::Environment {

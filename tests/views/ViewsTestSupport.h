@@ -1,5 +1,5 @@
 // Shared pieces of the about-box tests: a main form made before any other
-// form, message pumping with a time-out, and a shell stand-in that counts.
+// form, and a shell stand-in that counts.
 #pragma once
 #include <windows.h>
 #include <functional>
@@ -15,9 +15,6 @@ namespace vtest {
 
 // The application's main form for the whole test executable.
 vtx::TForm& MainForm();
-
-// Handles messages until done() holds or ms have passed; returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000);
 
 // Records every target handed to ShellOpen while it lives.
 class ShellRecorder {
