@@ -14,6 +14,7 @@ std::wstring Widen(const char* text) {
     return out;
 }
 
+// Null when the module or its entry point is missing.
 template <class Fn>
 Fn Lookup(HMODULE module, const char* name) noexcept {
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
@@ -26,7 +27,10 @@ HMODULE LoadQuietly(const wchar_t* module) noexcept {
     return lib;
 }
 
-// ---- The table ----
+// ---- The tables: one per library, filled once on first use ----
+// Each is the function-local static of its accessor, so two threads that
+// meet at the first use bind it once. A missing entry point stays null and
+// its wrapper answers failure.
 
 using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
@@ -41,8 +45,6 @@ using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
 using NtQueryInformationProcessFn = LONG(WINAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
 
 struct TToolHelp {
-    bool Tried = false;
-    HMODULE Kernel = nullptr;
     CreateSnapshotFn CreateSnapshot = nullptr;
     ProcessWalkFn ProcessFirst = nullptr;
     ProcessWalkFn ProcessNext = nullptr;
@@ -50,13 +52,23 @@ struct TToolHelp {
     ModuleWalkFn ModuleNext = nullptr;
 };
 
-TToolHelp& ToolHelp() noexcept {
-    static TToolHelp set;
+const TToolHelp& ToolHelp() noexcept {
+    static const TToolHelp set = [] {
+        TToolHelp bound;
+        HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+        bound.CreateSnapshot = Lookup<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
+        // The walkers are of no use without a snapshot: a set lacking it is missing whole.
+        if (!bound.CreateSnapshot) return bound;
+        bound.ProcessFirst = Lookup<ProcessWalkFn>(kernel, "Process32FirstW");
+        bound.ProcessNext = Lookup<ProcessWalkFn>(kernel, "Process32NextW");
+        bound.ModuleFirst = Lookup<ModuleWalkFn>(kernel, "Module32FirstW");
+        bound.ModuleNext = Lookup<ModuleWalkFn>(kernel, "Module32NextW");
+        return bound;
+    }();
     return set;
 }
 
 struct TProcessStatus {
-    bool Tried = false;
     unique_hmodule Library;  // freed at program end
     EnumProcessesFn EnumIds = nullptr;
     EnumProcessModulesFn EnumModules = nullptr;
@@ -66,49 +78,37 @@ struct TProcessStatus {
     GetModuleInformationFn ModuleInformation = nullptr;
 };
 
-TProcessStatus& ProcessStatus() noexcept {
-    static TProcessStatus set;
-    if (!set.Tried) {
-        set.Tried = true;
-        set.Library.reset(LoadQuietly(L"PSAPI.dll"));
-        HMODULE lib = set.Library.get();
-        set.EnumIds = Lookup<EnumProcessesFn>(lib, "EnumProcesses");
-        set.EnumModules = Lookup<EnumProcessModulesFn>(lib, "EnumProcessModules");
-        set.EnumModulesEx = Lookup<EnumProcessModulesExFn>(lib, "EnumProcessModulesEx");
-        set.BaseName = Lookup<GetModuleNameFn>(lib, "GetModuleBaseNameW");
-        set.FileNameEx = Lookup<GetModuleNameFn>(lib, "GetModuleFileNameExW");
-        set.ModuleInformation = Lookup<GetModuleInformationFn>(lib, "GetModuleInformation");
-    }
+const TProcessStatus& ProcessStatus() noexcept {
+    static const TProcessStatus set = [] {
+        TProcessStatus bound;
+        bound.Library.reset(LoadQuietly(L"PSAPI.dll"));
+        HMODULE lib = bound.Library.get();
+        bound.EnumIds = Lookup<EnumProcessesFn>(lib, "EnumProcesses");
+        bound.EnumModules = Lookup<EnumProcessModulesFn>(lib, "EnumProcessModules");
+        bound.EnumModulesEx = Lookup<EnumProcessModulesExFn>(lib, "EnumProcessModulesEx");
+        bound.BaseName = Lookup<GetModuleNameFn>(lib, "GetModuleBaseNameW");
+        bound.FileNameEx = Lookup<GetModuleNameFn>(lib, "GetModuleFileNameExW");
+        bound.ModuleInformation = Lookup<GetModuleInformationFn>(lib, "GetModuleInformation");
+        return bound;
+    }();
     return set;
 }
 
 } // namespace
 
-// ---- ResolveApiFunction and the named bindings ----
+// ---- ResolveApiFunction and the availability of the sets ----
 
 void ResolveApiFunctionRaw(FARPROC& slot, const wchar_t* module, const char* name) {
     if (slot) return;
     HMODULE lib = ::GetModuleHandleW(module);
     if (!lib) lib = LoadQuietly(module);  // kept loaded for the rest of the run
     if (!lib) throw EVtxError(L"Library not found: " + std::wstring(module));
-    FARPROC proc = ::GetProcAddress(lib, name);
+    FARPROC proc = Lookup<FARPROC>(lib, name);
     if (!proc) throw EVtxError(L"Function not found: " + std::wstring(module) + L"." + Widen(name));
     slot = proc;
 }
 
-bool BindToolHelp() {
-    TToolHelp& set = ToolHelp();
-    if (!set.Tried) {
-        set.Tried = true;
-        set.Kernel = ::GetModuleHandleW(L"kernel32.dll");
-        set.CreateSnapshot = Lookup<CreateSnapshotFn>(set.Kernel, "CreateToolhelp32Snapshot");
-        set.ProcessFirst = Lookup<ProcessWalkFn>(set.Kernel, "Process32FirstW");
-        set.ProcessNext = Lookup<ProcessWalkFn>(set.Kernel, "Process32NextW");
-        set.ModuleFirst = Lookup<ModuleWalkFn>(set.Kernel, "Module32FirstW");
-        set.ModuleNext = Lookup<ModuleWalkFn>(set.Kernel, "Module32NextW");
-    }
-    return set.Kernel && set.CreateSnapshot;
-}
+bool BindToolHelp() { return ToolHelp().CreateSnapshot != nullptr; }
 
 bool BindProcessStatus() { return static_cast<bool>(ProcessStatus().Library); }
 
@@ -116,30 +116,30 @@ namespace dyn {
 
 // ---- Tool Help ----
 
-bool ToolHelpBound() { return BindToolHelp(); }
-
 HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
-    static CreateSnapshotFn createSnapshot = nullptr;
-    ResolveApiFunction(createSnapshot, L"kernel32.dll", "CreateToolhelp32Snapshot");
-    return createSnapshot(flags, processId);
+    CreateSnapshotFn fn = ToolHelp().CreateSnapshot;
+    ResolveApiFunction(fn, L"kernel32.dll", "CreateToolhelp32Snapshot");  // raises only where the table lacks it
+    return fn(flags, processId);
 }
 
 BOOL Process32FirstW(HANDLE snapshot, PROCESSENTRY32W* entry) {
-    return BindToolHelp() && ToolHelp().ProcessFirst ? ToolHelp().ProcessFirst(snapshot, entry) : FALSE;
+    auto fn = ToolHelp().ProcessFirst;
+    return fn ? fn(snapshot, entry) : FALSE;
 }
 BOOL Process32NextW(HANDLE snapshot, PROCESSENTRY32W* entry) {
-    return BindToolHelp() && ToolHelp().ProcessNext ? ToolHelp().ProcessNext(snapshot, entry) : FALSE;
+    auto fn = ToolHelp().ProcessNext;
+    return fn ? fn(snapshot, entry) : FALSE;
 }
 BOOL Module32FirstW(HANDLE snapshot, MODULEENTRY32W* entry) {
-    return BindToolHelp() && ToolHelp().ModuleFirst ? ToolHelp().ModuleFirst(snapshot, entry) : FALSE;
+    auto fn = ToolHelp().ModuleFirst;
+    return fn ? fn(snapshot, entry) : FALSE;
 }
 BOOL Module32NextW(HANDLE snapshot, MODULEENTRY32W* entry) {
-    return BindToolHelp() && ToolHelp().ModuleNext ? ToolHelp().ModuleNext(snapshot, entry) : FALSE;
+    auto fn = ToolHelp().ModuleNext;
+    return fn ? fn(snapshot, entry) : FALSE;
 }
 
 // ---- Process status ----
-
-bool ProcessStatusLoaded() { return BindProcessStatus(); }
 
 BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* returned) {
     auto fn = ProcessStatus().EnumIds;
