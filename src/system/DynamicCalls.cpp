@@ -27,10 +27,10 @@ HMODULE LoadQuietly(const wchar_t* module) noexcept {
     return lib;
 }
 
-// ---- The tables: one per library, filled once on first use ----
-// Each is the function-local static of its accessor, so two threads that
-// meet at the first use bind it once. A missing entry point stays null and
-// its wrapper answers failure.
+// ---- The tables: one per library ----
+// A table binds its entry points when it is made, each member from the ones
+// declared above it (the module first); a missing one stays null and its
+// wrapper answers failure.
 
 using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
@@ -43,54 +43,59 @@ using GetModuleInformationFn = BOOL(WINAPI*)(HANDLE, HMODULE, MODULEINFO*, DWORD
 using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
 using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
 using NtQueryInformationProcessFn = LONG(WINAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+using SHGetFileInfoFn = DWORD_PTR(WINAPI*)(const wchar_t*, DWORD, SHFILEINFOW*, UINT, UINT);
+using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int);
 
 struct TToolHelp {
-    CreateSnapshotFn CreateSnapshot = nullptr;
-    ProcessWalkFn ProcessFirst = nullptr;
-    ProcessWalkFn ProcessNext = nullptr;
-    ModuleWalkFn ModuleFirst = nullptr;
-    ModuleWalkFn ModuleNext = nullptr;
+    HMODULE Kernel = ::GetModuleHandleW(L"kernel32.dll");
+    CreateSnapshotFn CreateSnapshot = Lookup<CreateSnapshotFn>(Kernel, "CreateToolhelp32Snapshot");
+    // The walkers are of no use without a snapshot: a set lacking it is missing whole.
+    HMODULE Walkers = CreateSnapshot ? Kernel : nullptr;
+    ProcessWalkFn ProcessFirst = Lookup<ProcessWalkFn>(Walkers, "Process32FirstW");
+    ProcessWalkFn ProcessNext = Lookup<ProcessWalkFn>(Walkers, "Process32NextW");
+    ModuleWalkFn ModuleFirst = Lookup<ModuleWalkFn>(Walkers, "Module32FirstW");
+    ModuleWalkFn ModuleNext = Lookup<ModuleWalkFn>(Walkers, "Module32NextW");
 };
-
-const TToolHelp& ToolHelp() noexcept {
-    static const TToolHelp set = [] {
-        TToolHelp bound;
-        HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-        bound.CreateSnapshot = Lookup<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
-        // The walkers are of no use without a snapshot: a set lacking it is missing whole.
-        if (!bound.CreateSnapshot) return bound;
-        bound.ProcessFirst = Lookup<ProcessWalkFn>(kernel, "Process32FirstW");
-        bound.ProcessNext = Lookup<ProcessWalkFn>(kernel, "Process32NextW");
-        bound.ModuleFirst = Lookup<ModuleWalkFn>(kernel, "Module32FirstW");
-        bound.ModuleNext = Lookup<ModuleWalkFn>(kernel, "Module32NextW");
-        return bound;
-    }();
-    return set;
-}
 
 struct TProcessStatus {
-    unique_hmodule Library;  // freed at program end
-    EnumProcessesFn EnumIds = nullptr;
-    EnumProcessModulesFn EnumModules = nullptr;
-    EnumProcessModulesExFn EnumModulesEx = nullptr;  // Vista and later
-    GetModuleNameFn BaseName = nullptr;
-    GetModuleNameFn FileNameEx = nullptr;
-    GetModuleInformationFn ModuleInformation = nullptr;
+    unique_hmodule Library{LoadQuietly(L"PSAPI.dll")};  // freed at program end
+    EnumProcessesFn EnumIds = Lookup<EnumProcessesFn>(Library.get(), "EnumProcesses");
+    EnumProcessModulesFn EnumModules = Lookup<EnumProcessModulesFn>(Library.get(), "EnumProcessModules");
+    // Vista and later
+    EnumProcessModulesExFn EnumModulesEx = Lookup<EnumProcessModulesExFn>(Library.get(), "EnumProcessModulesEx");
+    GetModuleNameFn BaseName = Lookup<GetModuleNameFn>(Library.get(), "GetModuleBaseNameW");
+    GetModuleNameFn FileNameEx = Lookup<GetModuleNameFn>(Library.get(), "GetModuleFileNameExW");
+    GetModuleInformationFn ModuleInformation = Lookup<GetModuleInformationFn>(Library.get(), "GetModuleInformation");
 };
 
-const TProcessStatus& ProcessStatus() noexcept {
-    static const TProcessStatus set = [] {
-        TProcessStatus bound;
-        bound.Library.reset(LoadQuietly(L"PSAPI.dll"));
-        HMODULE lib = bound.Library.get();
-        bound.EnumIds = Lookup<EnumProcessesFn>(lib, "EnumProcesses");
-        bound.EnumModules = Lookup<EnumProcessModulesFn>(lib, "EnumProcessModules");
-        bound.EnumModulesEx = Lookup<EnumProcessModulesExFn>(lib, "EnumProcessModulesEx");
-        bound.BaseName = Lookup<GetModuleNameFn>(lib, "GetModuleBaseNameW");
-        bound.FileNameEx = Lookup<GetModuleNameFn>(lib, "GetModuleFileNameExW");
-        bound.ModuleInformation = Lookup<GetModuleInformationFn>(lib, "GetModuleInformation");
-        return bound;
-    }();
+struct TUser32 {
+    // Windows 10 1607 and later
+    GetSystemMetricsForDpiFn MetricsForDpi =
+        Lookup<GetSystemMetricsForDpiFn>(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
+};
+
+struct TShell32 {
+    HMODULE Library = LoadQuietly(L"shell32.dll");  // kept for the rest of the run
+    SHGetFileInfoFn FileInfo = Lookup<SHGetFileInfoFn>(Library, "SHGetFileInfoW");
+    ShellExecuteFn Execute = Lookup<ShellExecuteFn>(Library, "ShellExecuteW");
+};
+
+struct TNtDll {
+    HMODULE Module = ::GetModuleHandleW(L"ntdll.dll");
+    RtlGetVersionFn GetVersion = Lookup<RtlGetVersionFn>(Module, "RtlGetVersion");
+    NtQuerySystemInformationFn SystemInformation =
+        Lookup<NtQuerySystemInformationFn>(Module, "NtQuerySystemInformation");
+    NtQueryInformationProcessFn InformationProcess =
+        Lookup<NtQueryInformationProcessFn>(Module, "NtQueryInformationProcess");
+};
+
+// A library's table, made at its first use: a library loaded at run time is
+// loaded only when one of its calls is first made. The function-local static
+// binds once also when two threads meet there.
+template <class Set>
+const Set& Table() noexcept {
+    static const Set set;
     return set;
 }
 
@@ -108,71 +113,69 @@ void ResolveApiFunctionRaw(FARPROC& slot, const wchar_t* module, const char* nam
     slot = proc;
 }
 
-bool BindToolHelp() { return ToolHelp().CreateSnapshot != nullptr; }
+bool BindToolHelp() { return Table<TToolHelp>().CreateSnapshot != nullptr; }
 
-bool BindProcessStatus() { return static_cast<bool>(ProcessStatus().Library); }
+bool BindProcessStatus() { return static_cast<bool>(Table<TProcessStatus>().Library); }
 
 namespace dyn {
 
 // ---- Tool Help ----
 
 HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
-    CreateSnapshotFn fn = ToolHelp().CreateSnapshot;
+    CreateSnapshotFn fn = Table<TToolHelp>().CreateSnapshot;
     ResolveApiFunction(fn, L"kernel32.dll", "CreateToolhelp32Snapshot");  // raises only where the table lacks it
     return fn(flags, processId);
 }
 
 BOOL Process32FirstW(HANDLE snapshot, PROCESSENTRY32W* entry) {
-    auto fn = ToolHelp().ProcessFirst;
+    auto fn = Table<TToolHelp>().ProcessFirst;
     return fn ? fn(snapshot, entry) : FALSE;
 }
 BOOL Process32NextW(HANDLE snapshot, PROCESSENTRY32W* entry) {
-    auto fn = ToolHelp().ProcessNext;
+    auto fn = Table<TToolHelp>().ProcessNext;
     return fn ? fn(snapshot, entry) : FALSE;
 }
 BOOL Module32FirstW(HANDLE snapshot, MODULEENTRY32W* entry) {
-    auto fn = ToolHelp().ModuleFirst;
+    auto fn = Table<TToolHelp>().ModuleFirst;
     return fn ? fn(snapshot, entry) : FALSE;
 }
 BOOL Module32NextW(HANDLE snapshot, MODULEENTRY32W* entry) {
-    auto fn = ToolHelp().ModuleNext;
+    auto fn = Table<TToolHelp>().ModuleNext;
     return fn ? fn(snapshot, entry) : FALSE;
 }
 
 // ---- Process status ----
 
 BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* returned) {
-    auto fn = ProcessStatus().EnumIds;
+    auto fn = Table<TProcessStatus>().EnumIds;
     return fn ? fn(ids, bytes, returned) : FALSE;
 }
-bool HasEnumProcessModulesEx() { return ProcessStatus().EnumModulesEx != nullptr; }
+bool HasEnumProcessModulesEx() { return Table<TProcessStatus>().EnumModulesEx != nullptr; }
 BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed) {
-    auto fn = ProcessStatus().EnumModules;
+    auto fn = Table<TProcessStatus>().EnumModules;
     return fn ? fn(process, modules, bytes, needed) : FALSE;
 }
 BOOL EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed, DWORD filter) {
-    auto fn = ProcessStatus().EnumModulesEx;
+    auto fn = Table<TProcessStatus>().EnumModulesEx;
     return fn ? fn(process, modules, bytes, needed, filter) : FALSE;
 }
 DWORD GetModuleBaseNameW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size) {
-    auto fn = ProcessStatus().BaseName;
+    auto fn = Table<TProcessStatus>().BaseName;
     return fn ? fn(process, module, buffer, size) : 0;
 }
 DWORD GetModuleFileNameExW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size) {
-    auto fn = ProcessStatus().FileNameEx;
+    auto fn = Table<TProcessStatus>().FileNameEx;
     return fn ? fn(process, module, buffer, size) : 0;
 }
 BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD size) {
-    auto fn = ProcessStatus().ModuleInformation;
+    auto fn = Table<TProcessStatus>().ModuleInformation;
     return fn ? fn(process, module, info, size) : FALSE;
 }
 
 // ---- user32.dll ----
 
 int GetSystemMetricsForDpi(int index, UINT dpi) {
-    using Fn = int(WINAPI*)(int, UINT);
-    static const auto fn = Lookup<Fn>(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
-    if (fn) return fn(index, dpi);
+    if (auto fn = Table<TUser32>().MetricsForDpi) return fn(index, dpi);
     const window_dc screen(nullptr);
     const int systemDpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return ::MulDiv(::GetSystemMetrics(index), static_cast<int>(dpi), systemDpi > 0 ? systemDpi : 96);
@@ -180,30 +183,21 @@ int GetSystemMetricsForDpi(int index, UINT dpi) {
 
 // ---- shell32.dll ----
 
-namespace {
-HMODULE Shell() noexcept {
-    static HMODULE shell = LoadQuietly(L"shell32.dll");  // kept for the rest of the run
-    return shell;
-}
-} // namespace
-
 DWORD_PTR SHGetFileInfoW(const wchar_t* path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags) {
-    using Fn = DWORD_PTR(WINAPI*)(const wchar_t*, DWORD, SHFILEINFOW*, UINT, UINT);
-    static const auto fn = Lookup<Fn>(Shell(), "SHGetFileInfoW");
+    auto fn = Table<TShell32>().FileInfo;
     return fn ? fn(path, attributes, info, size, flags) : 0;
 }
 
 HINSTANCE ShellExecuteW(HWND wnd, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                         const wchar_t* directory, int show) {
-    using Fn = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int);
-    static const auto fn = Lookup<Fn>(Shell(), "ShellExecuteW");
+    auto fn = Table<TShell32>().Execute;
     return fn ? fn(wnd, verb, file, parameters, directory, show) : nullptr;
 }
 
 // ---- ntdll.dll ----
 
 LONG RtlGetVersion(OSVERSIONINFOW* info) {
-    static const auto fn = Lookup<RtlGetVersionFn>(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
+    auto fn = Table<TNtDll>().GetVersion;
     return fn ? fn(info) : -1;
 }
 
@@ -218,14 +212,12 @@ LONG NtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG
 }
 
 LONG PlatformNtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG* returned) {
-    static const auto fn =
-        Lookup<NtQuerySystemInformationFn>(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation");
+    auto fn = Table<TNtDll>().SystemInformation;
     return fn ? fn(infoClass, buffer, length, returned) : -1;
 }
 
 LONG NtQueryInformationProcess(HANDLE process, ULONG infoClass, void* buffer, ULONG length, ULONG* returned) {
-    static const auto fn =
-        Lookup<NtQueryInformationProcessFn>(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess");
+    auto fn = Table<TNtDll>().InformationProcess;
     return fn ? fn(process, infoClass, buffer, length, returned) : -1;
 }
 

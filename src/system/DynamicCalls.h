@@ -1,4 +1,4 @@
-// Every platform entry point the program binds at run time, in one table.
+// Every platform entry point the program binds at run time, one table per library.
 // Everything else is called directly: the target, Windows 10, has it. What stays here, and why:
 // - Tool Help of kernel32.dll (bound by name: the older systems' method);
 // - the process-status set of "PSAPI.dll", loaded at first use and freed at
