@@ -14,6 +14,7 @@ std::wstring Widen(const char* text) {
     return out;
 }
 
+// Null when the module or its entry point is missing.
 template <class Fn>
 Fn Lookup(HMODULE module, const char* name) noexcept {
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
@@ -26,7 +27,10 @@ HMODULE LoadQuietly(const wchar_t* module) noexcept {
     return lib;
 }
 
-// ---- The table ----
+// ---- The tables: one per library ----
+// A table binds its entry points when it is made, each member from the ones
+// declared above it (the module first); a missing one stays null and its
+// wrapper answers failure.
 
 using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
@@ -39,140 +43,139 @@ using GetModuleInformationFn = BOOL(WINAPI*)(HANDLE, HMODULE, MODULEINFO*, DWORD
 using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
 using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
 using NtQueryInformationProcessFn = LONG(WINAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+using SHGetFileInfoFn = DWORD_PTR(WINAPI*)(const wchar_t*, DWORD, SHFILEINFOW*, UINT, UINT);
+using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int);
 
 struct TToolHelp {
-    bool Tried = false;
-    HMODULE Kernel = nullptr;
-    CreateSnapshotFn CreateSnapshot = nullptr;
-    ProcessWalkFn ProcessFirst = nullptr;
-    ProcessWalkFn ProcessNext = nullptr;
-    ModuleWalkFn ModuleFirst = nullptr;
-    ModuleWalkFn ModuleNext = nullptr;
+    HMODULE Kernel = ::GetModuleHandleW(L"kernel32.dll");
+    CreateSnapshotFn CreateSnapshot = Lookup<CreateSnapshotFn>(Kernel, "CreateToolhelp32Snapshot");
+    // The walkers are of no use without a snapshot: a set lacking it is missing whole.
+    HMODULE Walkers = CreateSnapshot ? Kernel : nullptr;
+    ProcessWalkFn ProcessFirst = Lookup<ProcessWalkFn>(Walkers, "Process32FirstW");
+    ProcessWalkFn ProcessNext = Lookup<ProcessWalkFn>(Walkers, "Process32NextW");
+    ModuleWalkFn ModuleFirst = Lookup<ModuleWalkFn>(Walkers, "Module32FirstW");
+    ModuleWalkFn ModuleNext = Lookup<ModuleWalkFn>(Walkers, "Module32NextW");
 };
-
-TToolHelp& ToolHelp() noexcept {
-    static TToolHelp set;
-    return set;
-}
 
 struct TProcessStatus {
-    bool Tried = false;
-    unique_hmodule Library;  // freed at program end
-    EnumProcessesFn EnumIds = nullptr;
-    EnumProcessModulesFn EnumModules = nullptr;
-    EnumProcessModulesExFn EnumModulesEx = nullptr;  // Vista and later
-    GetModuleNameFn BaseName = nullptr;
-    GetModuleNameFn FileNameEx = nullptr;
-    GetModuleInformationFn ModuleInformation = nullptr;
+    unique_hmodule Library{LoadQuietly(L"PSAPI.dll")};  // freed at program end
+    EnumProcessesFn EnumIds = Lookup<EnumProcessesFn>(Library.get(), "EnumProcesses");
+    EnumProcessModulesFn EnumModules = Lookup<EnumProcessModulesFn>(Library.get(), "EnumProcessModules");
+    // Vista and later
+    EnumProcessModulesExFn EnumModulesEx = Lookup<EnumProcessModulesExFn>(Library.get(), "EnumProcessModulesEx");
+    GetModuleNameFn BaseName = Lookup<GetModuleNameFn>(Library.get(), "GetModuleBaseNameW");
+    GetModuleNameFn FileNameEx = Lookup<GetModuleNameFn>(Library.get(), "GetModuleFileNameExW");
+    GetModuleInformationFn ModuleInformation = Lookup<GetModuleInformationFn>(Library.get(), "GetModuleInformation");
 };
 
-TProcessStatus& ProcessStatus() noexcept {
-    static TProcessStatus set;
-    if (!set.Tried) {
-        set.Tried = true;
-        set.Library.reset(LoadQuietly(L"PSAPI.dll"));
-        HMODULE lib = set.Library.get();
-        set.EnumIds = Lookup<EnumProcessesFn>(lib, "EnumProcesses");
-        set.EnumModules = Lookup<EnumProcessModulesFn>(lib, "EnumProcessModules");
-        set.EnumModulesEx = Lookup<EnumProcessModulesExFn>(lib, "EnumProcessModulesEx");
-        set.BaseName = Lookup<GetModuleNameFn>(lib, "GetModuleBaseNameW");
-        set.FileNameEx = Lookup<GetModuleNameFn>(lib, "GetModuleFileNameExW");
-        set.ModuleInformation = Lookup<GetModuleInformationFn>(lib, "GetModuleInformation");
-    }
+struct TUser32 {
+    // Windows 10 1607 and later
+    GetSystemMetricsForDpiFn MetricsForDpi =
+        Lookup<GetSystemMetricsForDpiFn>(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
+};
+
+struct TShell32 {
+    HMODULE Library = LoadQuietly(L"shell32.dll");  // kept for the rest of the run
+    SHGetFileInfoFn FileInfo = Lookup<SHGetFileInfoFn>(Library, "SHGetFileInfoW");
+    ShellExecuteFn Execute = Lookup<ShellExecuteFn>(Library, "ShellExecuteW");
+};
+
+struct TNtDll {
+    HMODULE Module = ::GetModuleHandleW(L"ntdll.dll");
+    RtlGetVersionFn GetVersion = Lookup<RtlGetVersionFn>(Module, "RtlGetVersion");
+    NtQuerySystemInformationFn SystemInformation =
+        Lookup<NtQuerySystemInformationFn>(Module, "NtQuerySystemInformation");
+    NtQueryInformationProcessFn InformationProcess =
+        Lookup<NtQueryInformationProcessFn>(Module, "NtQueryInformationProcess");
+};
+
+// A library's table, made at its first use: a library loaded at run time is
+// loaded only when one of its calls is first made. The function-local static
+// binds once also when two threads meet there.
+template <class Set>
+const Set& Table() noexcept {
+    static const Set set;
     return set;
 }
 
 } // namespace
 
-// ---- ResolveApiFunction and the named bindings ----
+// ---- ResolveApiFunction and the availability of the sets ----
 
 void ResolveApiFunctionRaw(FARPROC& slot, const wchar_t* module, const char* name) {
     if (slot) return;
     HMODULE lib = ::GetModuleHandleW(module);
     if (!lib) lib = LoadQuietly(module);  // kept loaded for the rest of the run
     if (!lib) throw EVtxError(L"Library not found: " + std::wstring(module));
-    FARPROC proc = ::GetProcAddress(lib, name);
+    FARPROC proc = Lookup<FARPROC>(lib, name);
     if (!proc) throw EVtxError(L"Function not found: " + std::wstring(module) + L"." + Widen(name));
     slot = proc;
 }
 
-bool BindToolHelp() {
-    TToolHelp& set = ToolHelp();
-    if (!set.Tried) {
-        set.Tried = true;
-        set.Kernel = ::GetModuleHandleW(L"kernel32.dll");
-        set.CreateSnapshot = Lookup<CreateSnapshotFn>(set.Kernel, "CreateToolhelp32Snapshot");
-        set.ProcessFirst = Lookup<ProcessWalkFn>(set.Kernel, "Process32FirstW");
-        set.ProcessNext = Lookup<ProcessWalkFn>(set.Kernel, "Process32NextW");
-        set.ModuleFirst = Lookup<ModuleWalkFn>(set.Kernel, "Module32FirstW");
-        set.ModuleNext = Lookup<ModuleWalkFn>(set.Kernel, "Module32NextW");
-    }
-    return set.Kernel && set.CreateSnapshot;
-}
+bool BindToolHelp() { return Table<TToolHelp>().CreateSnapshot != nullptr; }
 
-bool BindProcessStatus() { return static_cast<bool>(ProcessStatus().Library); }
+bool BindProcessStatus() { return static_cast<bool>(Table<TProcessStatus>().Library); }
 
 namespace dyn {
 
 // ---- Tool Help ----
 
-bool ToolHelpBound() { return BindToolHelp(); }
-
 HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
-    static CreateSnapshotFn createSnapshot = nullptr;
-    ResolveApiFunction(createSnapshot, L"kernel32.dll", "CreateToolhelp32Snapshot");
-    return createSnapshot(flags, processId);
+    CreateSnapshotFn fn = Table<TToolHelp>().CreateSnapshot;
+    ResolveApiFunction(fn, L"kernel32.dll", "CreateToolhelp32Snapshot");  // raises only where the table lacks it
+    return fn(flags, processId);
 }
 
 BOOL Process32FirstW(HANDLE snapshot, PROCESSENTRY32W* entry) {
-    return BindToolHelp() && ToolHelp().ProcessFirst ? ToolHelp().ProcessFirst(snapshot, entry) : FALSE;
+    auto fn = Table<TToolHelp>().ProcessFirst;
+    return fn ? fn(snapshot, entry) : FALSE;
 }
 BOOL Process32NextW(HANDLE snapshot, PROCESSENTRY32W* entry) {
-    return BindToolHelp() && ToolHelp().ProcessNext ? ToolHelp().ProcessNext(snapshot, entry) : FALSE;
+    auto fn = Table<TToolHelp>().ProcessNext;
+    return fn ? fn(snapshot, entry) : FALSE;
 }
 BOOL Module32FirstW(HANDLE snapshot, MODULEENTRY32W* entry) {
-    return BindToolHelp() && ToolHelp().ModuleFirst ? ToolHelp().ModuleFirst(snapshot, entry) : FALSE;
+    auto fn = Table<TToolHelp>().ModuleFirst;
+    return fn ? fn(snapshot, entry) : FALSE;
 }
 BOOL Module32NextW(HANDLE snapshot, MODULEENTRY32W* entry) {
-    return BindToolHelp() && ToolHelp().ModuleNext ? ToolHelp().ModuleNext(snapshot, entry) : FALSE;
+    auto fn = Table<TToolHelp>().ModuleNext;
+    return fn ? fn(snapshot, entry) : FALSE;
 }
 
 // ---- Process status ----
 
-bool ProcessStatusLoaded() { return BindProcessStatus(); }
-
 BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* returned) {
-    auto fn = ProcessStatus().EnumIds;
+    auto fn = Table<TProcessStatus>().EnumIds;
     return fn ? fn(ids, bytes, returned) : FALSE;
 }
-bool HasEnumProcessModulesEx() { return ProcessStatus().EnumModulesEx != nullptr; }
+bool HasEnumProcessModulesEx() { return Table<TProcessStatus>().EnumModulesEx != nullptr; }
 BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed) {
-    auto fn = ProcessStatus().EnumModules;
+    auto fn = Table<TProcessStatus>().EnumModules;
     return fn ? fn(process, modules, bytes, needed) : FALSE;
 }
 BOOL EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed, DWORD filter) {
-    auto fn = ProcessStatus().EnumModulesEx;
+    auto fn = Table<TProcessStatus>().EnumModulesEx;
     return fn ? fn(process, modules, bytes, needed, filter) : FALSE;
 }
 DWORD GetModuleBaseNameW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size) {
-    auto fn = ProcessStatus().BaseName;
+    auto fn = Table<TProcessStatus>().BaseName;
     return fn ? fn(process, module, buffer, size) : 0;
 }
 DWORD GetModuleFileNameExW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size) {
-    auto fn = ProcessStatus().FileNameEx;
+    auto fn = Table<TProcessStatus>().FileNameEx;
     return fn ? fn(process, module, buffer, size) : 0;
 }
 BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD size) {
-    auto fn = ProcessStatus().ModuleInformation;
+    auto fn = Table<TProcessStatus>().ModuleInformation;
     return fn ? fn(process, module, info, size) : FALSE;
 }
 
 // ---- user32.dll ----
 
 int GetSystemMetricsForDpi(int index, UINT dpi) {
-    using Fn = int(WINAPI*)(int, UINT);
-    static const auto fn = Lookup<Fn>(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
-    if (fn) return fn(index, dpi);
+    if (auto fn = Table<TUser32>().MetricsForDpi) return fn(index, dpi);
     const window_dc screen(nullptr);
     const int systemDpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return ::MulDiv(::GetSystemMetrics(index), static_cast<int>(dpi), systemDpi > 0 ? systemDpi : 96);
@@ -180,30 +183,21 @@ int GetSystemMetricsForDpi(int index, UINT dpi) {
 
 // ---- shell32.dll ----
 
-namespace {
-HMODULE Shell() noexcept {
-    static HMODULE shell = LoadQuietly(L"shell32.dll");  // kept for the rest of the run
-    return shell;
-}
-} // namespace
-
 DWORD_PTR SHGetFileInfoW(const wchar_t* path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags) {
-    using Fn = DWORD_PTR(WINAPI*)(const wchar_t*, DWORD, SHFILEINFOW*, UINT, UINT);
-    static const auto fn = Lookup<Fn>(Shell(), "SHGetFileInfoW");
+    auto fn = Table<TShell32>().FileInfo;
     return fn ? fn(path, attributes, info, size, flags) : 0;
 }
 
 HINSTANCE ShellExecuteW(HWND wnd, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                         const wchar_t* directory, int show) {
-    using Fn = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int);
-    static const auto fn = Lookup<Fn>(Shell(), "ShellExecuteW");
+    auto fn = Table<TShell32>().Execute;
     return fn ? fn(wnd, verb, file, parameters, directory, show) : nullptr;
 }
 
 // ---- ntdll.dll ----
 
 LONG RtlGetVersion(OSVERSIONINFOW* info) {
-    static const auto fn = Lookup<RtlGetVersionFn>(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
+    auto fn = Table<TNtDll>().GetVersion;
     return fn ? fn(info) : -1;
 }
 
@@ -218,14 +212,12 @@ LONG NtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG
 }
 
 LONG PlatformNtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG* returned) {
-    static const auto fn =
-        Lookup<NtQuerySystemInformationFn>(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation");
+    auto fn = Table<TNtDll>().SystemInformation;
     return fn ? fn(infoClass, buffer, length, returned) : -1;
 }
 
 LONG NtQueryInformationProcess(HANDLE process, ULONG infoClass, void* buffer, ULONG length, ULONG* returned) {
-    static const auto fn =
-        Lookup<NtQueryInformationProcessFn>(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess");
+    auto fn = Table<TNtDll>().InformationProcess;
     return fn ? fn(process, infoClass, buffer, length, returned) : -1;
 }
 

@@ -1,4 +1,4 @@
-// Every platform entry point the program binds at run time, in one table.
+// Every platform entry point the program binds at run time, one table per library.
 // Everything else is called directly: the target, Windows 10, has it. What stays here, and why:
 // - Tool Help of kernel32.dll (bound by name: the older systems' method);
 // - the process-status set of "PSAPI.dll", loaded at first use and freed at
@@ -19,8 +19,8 @@
 namespace vtx::dyn {
 
 // ---- Tool Help (kernel32.dll) ----
-// Every call answers failure (FALSE, or an empty handle) when its entry point is missing.
-bool ToolHelpBound();
+// Whether the set is there: BindToolHelp (VtxSysInfo.h). The walkers answer
+// FALSE when their entry point is missing.
 // Raises the binding errors of ResolveApiFunction when the entry point is missing.
 HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
 BOOL Process32FirstW(HANDLE snapshot, PROCESSENTRY32W* entry);
@@ -29,7 +29,8 @@ BOOL Module32FirstW(HANDLE snapshot, MODULEENTRY32W* entry);
 BOOL Module32NextW(HANDLE snapshot, MODULEENTRY32W* entry);
 
 // ---- Process status (PSAPI.dll) ----
-bool ProcessStatusLoaded();
+// Whether the library loaded: BindProcessStatus (VtxSysInfo.h). The BOOL
+// calls answer FALSE when their entry point is missing.
 BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* returned);
 bool HasEnumProcessModulesEx();
 BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed);

@@ -130,7 +130,7 @@ bool ListByLoaderOrSnapshot(TStringList& list, DWORD processId, bool handlesOnly
     if (SystemFacts().LoaderLists && ListByLoaderList(list, processId, handlesOnly)) return true;
 #endif
     TStringList snapshot;
-    if (dyn::ToolHelpBound() && ListModulesBySnapshot(snapshot, processId, false)) {
+    if (BindToolHelp() && ListModulesBySnapshot(snapshot, processId, false)) {
         bool complete = snapshot.Count() > 0;
         for (const auto& entry : snapshot)
             if (entry.Text.empty() || entry.Text.size() >= MAX_PATH - 1) complete = false;

@@ -1,11 +1,13 @@
 // Process, module and window lookup against real child processes under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winternl.h>
 #include <algorithm>
 #include <memory>
 #include <set>
 #include <vector>
 #include "helpers/TestSupport.h"
+#include "system/DynamicCalls.h"
 #include "system/VtxSysInfo.h"
 #include "base/Errors.h"
 #include "base/Handle.h"
@@ -399,6 +401,30 @@ TEST(SystemBindings, ResolveApiFunctionFillsOnceAndRaisesOnMissingNames) {
         EXPECT_EQ(e.Message(), L"Library not found: no-such-library.dll");
     }
     EXPECT_EQ(missing, nullptr);
+}
+
+// Where an optional entry point is missing, its caller quietly takes another
+// way (the version from GetVersionExW, modules and processes from a
+// snapshot), so a table binding a wrong name or library shows only here.
+TEST(SystemBindings, OptionalEntryPointsAnswerFromThePlatform) {
+    EXPECT_TRUE(dyn::HasEnumProcessModulesEx());
+
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    EXPECT_EQ(dyn::RtlGetVersion(&version), 0);
+    EXPECT_GE(version.dwMajorVersion, 6u);
+
+    PROCESS_BASIC_INFORMATION basic{};
+    EXPECT_EQ(dyn::NtQueryInformationProcess(::GetCurrentProcess(), 0 /* ProcessBasicInformation */, &basic,
+                                             sizeof basic, nullptr),
+              0);
+    EXPECT_EQ(static_cast<DWORD>(basic.UniqueProcessId), ::GetCurrentProcessId());
+
+    // The process table asked into no room at all: the size it needs, not "missing" (-1).
+    ULONG needed = 0;
+    EXPECT_EQ(dyn::PlatformNtQuerySystemInformation(5 /* SystemProcessInformation */, nullptr, 0, &needed),
+              static_cast<LONG>(0xC0000004) /* info length mismatch */);
+    EXPECT_GT(needed, 0u);
 }
 
 // ---- Windows of processes ----
