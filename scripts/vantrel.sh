@@ -2,11 +2,17 @@
 # Vantrel's one entry for Debian 12:
 #   scripts/vantrel.sh run    install what is missing, build, start Vantrel under Wine
 #   scripts/vantrel.sh test   install what is missing, build, run every test
-#   scripts/vantrel.sh bench  build and print the benchmarks
+#   scripts/vantrel.sh bench  build and print every benchmark
+# Environment (all optional):
+#   VANTREL_BUILD_DIR    the build folder (default: build/ in the repository)
+#   VANTREL_WINEPREFIX   the Wine prefix (default: wineprefix/ in the build folder)
+#   VANTREL_SKIP_NATIVE  when set, `test` skips the native logic tests and the fuzzing
+#   VANTREL_CTEST_ARGS   more arguments for ctest, e.g. "-R app_main_tests"
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VANTREL_BUILD_DIR:-$root/build}"
 mode="${1:-run}"
+jobs="$(nproc 2>/dev/null || echo 2)"
 
 log() { printf '%s\n' "vantrel: $*" >&2; }
 
@@ -70,7 +76,7 @@ configure_and_build() {
   build_libjpeg
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-  if ! cmake --build "$build" -- -j2 >"$build/build.log" 2>&1; then
+  if ! cmake --build "$build" -- -j"$jobs" >"$build/build.log" 2>&1; then
     grep -vE '^\[[0-9]+/[0-9]+\]' "$build/build.log" | tail -60 >&2
     log "build failed (full log: $build/build.log)"; exit 1
   fi
@@ -106,10 +112,26 @@ wine_up() {
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# The X window of a top-level window by its title; empty when none has it.
+window_id() {
+  xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\":" '$2 == t { print $1; exit }'
+}
+
+# Waits until a window of title $1 is on the screen (at most $2 seconds),
+# then $3 seconds more for what it shows first; false when it did not come.
+wait_window() {
+  local title="$1" limit=$(( $2 * 10 )) settle="$3" i
+  for ((i = 0; i < limit; i++)); do
+    if [ -n "$(window_id "$title")" ]; then sleep "$settle"; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
 # A screenshot of one top-level window by its title (the whole screen if none has it).
 shoot_window() {
   local id
-  id="$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\":" '$2 == t { print $1; exit }')"
+  id="$(window_id "$1")"
   import -window "${id:-root}" "$2" 2>/dev/null || true
 }
 
@@ -124,7 +146,7 @@ run_tests() {
   log "native logic tests"
   cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_NATIVE=ON \
     -DVANTREL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null
-  if ! cmake --build "$build/native" -- -j2 >"$build/native-build.log" 2>&1; then
+  if ! cmake --build "$build/native" -- -j"$jobs" >"$build/native-build.log" 2>&1; then
     tail -60 "$build/native-build.log" >&2; log "native build failed"; return 1
   fi
   (cd "$build/native" && ctest --output-on-failure ${VANTREL_CTEST_ARGS:-}) || rc=1
@@ -152,16 +174,17 @@ case "$mode" in
       shot="$build/screenshot.png"
       "$build/wine-run.sh" "$build/bin/Vantrel.exe" &
       app=$!
-      sleep 6
+      # 1.5 s: the status bar counts the processes at the first tick.
+      wait_window "Vantrel" 60 1.5 || log "no Vantrel window after 60 s; the screenshot shows what is there"
       import -window root "$shot"
       shoot_window "Vantrel" "$build/main.png"
       log "Vantrel runs on the virtual display $DISPLAY; screenshot written to $shot"
       kill "$app" 2>/dev/null || true
-      sleep 1
+      wait "$app" 2>/dev/null || true
       # The about box, held on screen by its own small driver.
       if [ -x "$build/bin/shot_about.exe" ]; then
         "$build/wine-run.sh" "$build/bin/shot_about.exe" 6000 &
-        sleep 4
+        wait_window "About" 30 0.5 || log "no about box after 30 s"
         shoot_window "About" "$build/about.png"
         wait $! 2>/dev/null || true
         log "window screenshots: $build/main.png, $build/about.png"
@@ -177,7 +200,13 @@ case "$mode" in
     ;;
   bench)
     prepare
-    for b in "$build"/bin/bench_*.exe; do [ -x "$b" ] && "$build/wine-run.sh" "$b"; done
+    failed=()
+    for b in "$build"/bin/bench_*.exe; do
+      [ -x "$b" ] || continue
+      log "$(basename "$b" .exe)"
+      "$build/wine-run.sh" "$b" || failed+=("$(basename "$b" .exe)")
+    done
+    if [ ${#failed[@]} -gt 0 ]; then log "failed: ${failed[*]}"; exit 1; fi
     ;;
   *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
 esac
