@@ -1,5 +1,6 @@
 #include "system/DynamicCalls.h"
 #include <string>
+#include <type_traits>
 #include "system/VtxSysInfo.h"
 #include "base/Errors.h"
 #include "base/Handle.h"
@@ -99,6 +100,12 @@ const Set& Table() noexcept {
     return set;
 }
 
+// A bound entry point's answer, or Missing where the platform lacks it.
+template <class Fn, class... Args>
+std::invoke_result_t<Fn, Args...> CallOr(Fn fn, std::invoke_result_t<Fn, Args...> missing, Args... args) {
+    return fn ? fn(args...) : missing;
+}
+
 } // namespace
 
 // ---- ResolveApiFunction and the availability of the sets ----
@@ -128,48 +135,38 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
 }
 
 BOOL Process32FirstW(HANDLE snapshot, PROCESSENTRY32W* entry) {
-    auto fn = Table<TToolHelp>().ProcessFirst;
-    return fn ? fn(snapshot, entry) : FALSE;
+    return CallOr(Table<TToolHelp>().ProcessFirst, FALSE, snapshot, entry);
 }
 BOOL Process32NextW(HANDLE snapshot, PROCESSENTRY32W* entry) {
-    auto fn = Table<TToolHelp>().ProcessNext;
-    return fn ? fn(snapshot, entry) : FALSE;
+    return CallOr(Table<TToolHelp>().ProcessNext, FALSE, snapshot, entry);
 }
 BOOL Module32FirstW(HANDLE snapshot, MODULEENTRY32W* entry) {
-    auto fn = Table<TToolHelp>().ModuleFirst;
-    return fn ? fn(snapshot, entry) : FALSE;
+    return CallOr(Table<TToolHelp>().ModuleFirst, FALSE, snapshot, entry);
 }
 BOOL Module32NextW(HANDLE snapshot, MODULEENTRY32W* entry) {
-    auto fn = Table<TToolHelp>().ModuleNext;
-    return fn ? fn(snapshot, entry) : FALSE;
+    return CallOr(Table<TToolHelp>().ModuleNext, FALSE, snapshot, entry);
 }
 
 // ---- Process status ----
 
 BOOL EnumProcesses(DWORD* ids, DWORD bytes, DWORD* returned) {
-    auto fn = Table<TProcessStatus>().EnumIds;
-    return fn ? fn(ids, bytes, returned) : FALSE;
+    return CallOr(Table<TProcessStatus>().EnumIds, FALSE, ids, bytes, returned);
 }
 bool HasEnumProcessModulesEx() { return Table<TProcessStatus>().EnumModulesEx != nullptr; }
 BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed) {
-    auto fn = Table<TProcessStatus>().EnumModules;
-    return fn ? fn(process, modules, bytes, needed) : FALSE;
+    return CallOr(Table<TProcessStatus>().EnumModules, FALSE, process, modules, bytes, needed);
 }
 BOOL EnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed, DWORD filter) {
-    auto fn = Table<TProcessStatus>().EnumModulesEx;
-    return fn ? fn(process, modules, bytes, needed, filter) : FALSE;
+    return CallOr(Table<TProcessStatus>().EnumModulesEx, FALSE, process, modules, bytes, needed, filter);
 }
 DWORD GetModuleBaseNameW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size) {
-    auto fn = Table<TProcessStatus>().BaseName;
-    return fn ? fn(process, module, buffer, size) : 0;
+    return CallOr(Table<TProcessStatus>().BaseName, 0, process, module, buffer, size);
 }
 DWORD GetModuleFileNameExW(HANDLE process, HMODULE module, wchar_t* buffer, DWORD size) {
-    auto fn = Table<TProcessStatus>().FileNameEx;
-    return fn ? fn(process, module, buffer, size) : 0;
+    return CallOr(Table<TProcessStatus>().FileNameEx, 0, process, module, buffer, size);
 }
 BOOL GetModuleInformation(HANDLE process, HMODULE module, MODULEINFO* info, DWORD size) {
-    auto fn = Table<TProcessStatus>().ModuleInformation;
-    return fn ? fn(process, module, info, size) : FALSE;
+    return CallOr(Table<TProcessStatus>().ModuleInformation, FALSE, process, module, info, size);
 }
 
 // ---- user32.dll ----
@@ -184,21 +181,18 @@ int GetSystemMetricsForDpi(int index, UINT dpi) {
 // ---- shell32.dll ----
 
 DWORD_PTR SHGetFileInfoW(const wchar_t* path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags) {
-    auto fn = Table<TShell32>().FileInfo;
-    return fn ? fn(path, attributes, info, size, flags) : 0;
+    return CallOr(Table<TShell32>().FileInfo, 0, path, attributes, info, size, flags);
 }
 
 HINSTANCE ShellExecuteW(HWND wnd, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                         const wchar_t* directory, int show) {
-    auto fn = Table<TShell32>().Execute;
-    return fn ? fn(wnd, verb, file, parameters, directory, show) : nullptr;
+    return CallOr(Table<TShell32>().Execute, nullptr, wnd, verb, file, parameters, directory, show);
 }
 
 // ---- ntdll.dll ----
 
 LONG RtlGetVersion(OSVERSIONINFOW* info) {
-    auto fn = Table<TNtDll>().GetVersion;
-    return fn ? fn(info) : -1;
+    return CallOr(Table<TNtDll>().GetVersion, -1, info);
 }
 
 TSystemInformationSeam& SystemInformationSeam() {
@@ -212,13 +206,11 @@ LONG NtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG
 }
 
 LONG PlatformNtQuerySystemInformation(ULONG infoClass, void* buffer, ULONG length, ULONG* returned) {
-    auto fn = Table<TNtDll>().SystemInformation;
-    return fn ? fn(infoClass, buffer, length, returned) : -1;
+    return CallOr(Table<TNtDll>().SystemInformation, -1, infoClass, buffer, length, returned);
 }
 
 LONG NtQueryInformationProcess(HANDLE process, ULONG infoClass, void* buffer, ULONG length, ULONG* returned) {
-    auto fn = Table<TNtDll>().InformationProcess;
-    return fn ? fn(process, infoClass, buffer, length, returned) : -1;
+    return CallOr(Table<TNtDll>().InformationProcess, -1, process, infoClass, buffer, length, returned);
 }
 
 } // namespace dyn

@@ -292,13 +292,17 @@ TEST_F(VantrelProgram, ItemsEntriesHideAndShowColumnsAcrossRestart) {
         EXPECT_TRUE(WaitUntil([&] { return ColumnWidth(app.Processes, 2) == 125; }, kStepMs));
         ASSERT_EQ(app.Exit(), 0u);
     }
-    std::wstring value;
-    ASSERT_TRUE(ReadTestValue(kTitle, L"Items", L"5visible", value));
-    EXPECT_EQ(value, L"1");
-    ASSERT_TRUE(ReadTestValue(kTitle, L"Items", L"0visible", value));
-    EXPECT_EQ(value, L"0");
-    ASSERT_TRUE(ReadTestValue(kTitle, L"Items", L"0width", value));
-    EXPECT_EQ(value, L"20") << "a hidden column keeps its last width";
+    const struct {
+        const wchar_t* Name;
+        const wchar_t* Value;
+        const char* Why;
+    } stored[] = {{L"5visible", L"1", ""}, {L"0visible", L"0", ""},
+                  {L"0width", L"20", "a hidden column keeps its last width"}};
+    for (const auto& item : stored) {
+        std::wstring value;
+        ASSERT_TRUE(ReadTestValue(kTitle, L"Items", item.Name, value));
+        EXPECT_EQ(value, item.Value) << item.Why;
+    }
 
     Vantrel again;
     ASSERT_TRUE(again.Start());
