@@ -10,6 +10,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 #include <string>
+#include "base/Handle.h"
 
 namespace {
 
@@ -56,11 +57,10 @@ int wmain(int argc, wchar_t** argv) {
         wchar_t dir[MAX_PATH] = {};
         GetSystemDirectoryW(dir, MAX_PATH);
         WIN32_FIND_DATAW found{};
-        HANDLE search = FindFirstFileW((std::wstring(dir) + L"\\*.dll").c_str(), &found);
-        for (BOOL more = search != INVALID_HANDLE_VALUE; more && wanted > 0; more = FindNextFileW(search, &found))
+        const vtx::unique_find_handle search(FindFirstFileW((std::wstring(dir) + L"\\*.dll").c_str(), &found));
+        for (BOOL more = static_cast<bool>(search); more && wanted > 0; more = FindNextFileW(search.get(), &found))
             if (LoadLibraryExW((std::wstring(dir) + L"\\" + found.cFileName).c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES))
                 --wanted;
-        if (search != INVALID_HANDLE_VALUE) FindClose(search);
         Sleep(argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 120000);
         return 0;
     }
@@ -72,16 +72,15 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"locked") {
         // What a service or another user's process is to a standard user:
         // not even a limited query may open it.
-        PSECURITY_DESCRIPTOR sd = nullptr;
+        vtx::unique_hlocal sd;
         BOOL present = FALSE, defaulted = FALSE;
         PACL dacl = nullptr;
-        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;SY)", SDDL_REVISION_1, &sd, nullptr) ||
-            !GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted) ||
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;SY)", SDDL_REVISION_1, sd.put(), nullptr) ||
+            !GetSecurityDescriptorDacl(sd.get(), &present, &dacl, &defaulted) ||
             SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT,
                             DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
                             nullptr) != ERROR_SUCCESS)
             return 3;
-        LocalFree(sd);
         Sleep(argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 120000);
         return 0;
     }

@@ -28,13 +28,13 @@ UINT gMessageId = 0;
 
 void Log(const std::wstring& line) {
     if (gLogPath.empty()) return;
-    HANDLE file = CreateFileW(gLogPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    const vtx::unique_file_handle file(CreateFileW(gLogPath.c_str(), FILE_APPEND_DATA,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
     std::string text = vtx::NarrowUtf8(line + L"\n");
     DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 std::wstring Pair(WPARAM wp, LPARAM lp) {
@@ -57,10 +57,9 @@ LRESULT CALLBACK AppWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
                     table += L" " + std::to_wstring(all.ProcessIDs[i]);
                 Log(table);
                 Log(L"restore");
-                if (HANDLE gate = gRestoreGate.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, gRestoreGate.c_str())) {
-                    WaitForSingleObject(gate, 30000);
-                    CloseHandle(gate);
-                }
+                const vtx::unique_handle gate(
+                    gRestoreGate.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, gRestoreGate.c_str()));
+                if (gate) WaitForSingleObject(gate.get(), 30000);
             }
             break;
         case WM_ACTIVATE:
@@ -116,11 +115,7 @@ int RunLock(int argc, wchar_t** argv) {
     vtx::TVtxOptex optex(argv[2], spin);
     vtx::TVtxSwapFileMapping mapping(argv[4], PAGE_READWRITE, 4096, nullptr);
     auto* counter = static_cast<volatile std::uint32_t*>(mapping.GetView(mapping.Add(FILE_MAP_WRITE, 4096, 0)).Memory());
-    HANDLE go = OpenEventW(SYNCHRONIZE, FALSE, argv[5]);
-    if (go) {
-        WaitForSingleObject(go, 30000);
-        CloseHandle(go);
-    }
+    if (const vtx::unique_handle go(OpenEventW(SYNCHRONIZE, FALSE, argv[5])); go) WaitForSingleObject(go.get(), 30000);
     for (int i = 0; i < pairs; ++i) {
         optex.Enter();
         // Read and write apart, so a lost exclusion loses increments.
@@ -136,14 +131,13 @@ int RunHold(int argc, wchar_t** argv) {
     vtx::TVtxOptex optex(argv[2], vtx::TVtxOptex::DefaultSpinCount);
     optex.Enter();
     optex.Enter();
-    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[3]);
-    if (ready) SetEvent(ready);
-    HANDLE release = argc > 4 ? OpenEventW(SYNCHRONIZE, FALSE, argv[4]) : nullptr;
+    if (const vtx::unique_handle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[3])); ready) SetEvent(ready.get());
+    const vtx::unique_handle release(argc > 4 ? OpenEventW(SYNCHRONIZE, FALSE, argv[4]) : nullptr);
     if (!release) {
         Sleep(INFINITE);  // ended by the test while it owns the lock
         return 0;
     }
-    WaitForSingleObject(release, 60000);
+    WaitForSingleObject(release.get(), 60000);
     optex.Leave();
     optex.Leave();
     return 0;
@@ -153,18 +147,15 @@ int RunHold(int argc, wchar_t** argv) {
 class TSddlAttributes {
 public:
     explicit TSddlAttributes(const wchar_t* sddl) {
-        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &FDescriptor, nullptr)) {
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, FDescriptor.put(), nullptr)) {
             FAttributes.nLength = sizeof FAttributes;
-            FAttributes.lpSecurityDescriptor = FDescriptor;
+            FAttributes.lpSecurityDescriptor = FDescriptor.get();
         }
     }
-    TSddlAttributes(const TSddlAttributes&) = delete;
-    TSddlAttributes& operator=(const TSddlAttributes&) = delete;
-    ~TSddlAttributes() { LocalFree(FDescriptor); }
     SECURITY_ATTRIBUTES* Get() { return FDescriptor ? &FAttributes : nullptr; }
 
 private:
-    PSECURITY_DESCRIPTOR FDescriptor = nullptr;
+    vtx::unique_hlocal FDescriptor;
     SECURITY_ATTRIBUTES FAttributes{};
 };
 
