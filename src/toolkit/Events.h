@@ -1,8 +1,11 @@
 // Firing events: what a handler throws goes to the application's error
-// display and never into the platform.
+// display and never into the platform. And the connections of one owner to
+// other objects' events, all detached when the owner goes.
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace vtx {
 
@@ -33,5 +36,44 @@ bool FireEvent(const Handler& event, Args&&... args) noexcept {
         return false;
     }
 }
+
+// The handlers one owner attached to events of objects that outlive it. Each
+// attachment is written once; Detach (and the destructor) empties every event
+// attached, in the order they were first attached.
+class TEventConnections {
+public:
+    TEventConnections() = default;
+    TEventConnections(const TEventConnections&) = delete;
+    TEventConnections& operator=(const TEventConnections&) = delete;
+    ~TEventConnections() { Detach(); }
+
+    // Sets the event's handler. An event attached before keeps its one
+    // connection, so attaching again (a handler renewed) does not grow the list.
+    template <class Event, class Handler>
+    void Attach(Event& event, Handler&& handler) {
+        bool known = false;
+        for (const TConnection& connection : FConnections) known = known || connection.Event == &event;
+        if (!known) FConnections.push_back({&event, &Empty<Event>});
+        event = std::forward<Handler>(handler);
+    }
+
+    void Detach() noexcept {
+        for (const TConnection& connection : FConnections) connection.Clear(connection.Event);
+        FConnections.clear();
+    }
+
+    std::size_t Count() const noexcept { return FConnections.size(); }
+
+private:
+    struct TConnection {
+        void* Event;
+        void (*Clear)(void* event) noexcept;
+    };
+    template <class Event>
+    static void Empty(void* event) noexcept {
+        *static_cast<Event*>(event) = nullptr;
+    }
+    std::vector<TConnection> FConnections;
+};
 
 } // namespace vtx
