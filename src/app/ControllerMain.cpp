@@ -40,15 +40,15 @@ TCMain::TCMain()
     auto click = [this](TComponent* sender) { MenuItemClick(sender); };
     for (TMenuItem* item : {f.mniExit, f.mniShutdownprocess, f.mniMinimize, f.mniStartscreensaver, f.mniLogout,
                             f.mniReboot, f.mniShutdowncomputer, f.mniSwitch})
-        item->OnClick = click;
-    f.mniRefresh->OnClick = [this](TComponent* sender) { RefreshProcessList(sender); };
-    f.lsvProcesses->OnDblClick = [this](TComponent* sender) { SwitchToProcess(sender); };
-    f.lsvProcesses->OnClick = [this](TComponent* sender) { ShowProcessModules(sender); };
-    f.mniItems->OnClick = [this](TComponent* sender) { UpdateItemsMenu(sender); };
+        FEvents.Attach(item->OnClick, click);
+    FEvents.Attach(f.mniRefresh->OnClick, [this](TComponent* sender) { RefreshProcessList(sender); });
+    FEvents.Attach(f.lsvProcesses->OnDblClick, [this](TComponent* sender) { SwitchToProcess(sender); });
+    FEvents.Attach(f.lsvProcesses->OnClick, [this](TComponent* sender) { ShowProcessModules(sender); });
+    FEvents.Attach(f.mniItems->OnClick, [this](TComponent* sender) { UpdateItemsMenu(sender); });
     for (int i = 0; i < ProcessColumnCount; ++i)
-        f.ItemEntry(i)->OnClick = [this](TComponent* sender) { ToggleProcessItem(sender); };
+        FEvents.Attach(f.ItemEntry(i)->OnClick, [this](TComponent* sender) { ToggleProcessItem(sender); });
     for (TListView* list : {f.lsvProcesses.get(), f.lsvModules.get()})
-        list->OnCopy = [this](TComponent* sender) { CopyList(sender); };
+        FEvents.Attach(list->OnCopy, [this](TComponent* sender) { CopyList(sender); });
 
     RefreshListTimer = RefreshPeriodTicks;
     UpdateTimer = std::make_unique<TTimer>();
@@ -62,8 +62,9 @@ TCMain::TCMain()
     bar.SetPanelText(spComputer, L"Computer: " + LocalComputerName());
     FitTextPanel(spUser);
     FitTextPanel(spComputer);
-    f.OnDpiChanged = [this](TComponent*, UINT oldDpi, UINT newDpi) { FormDpiChanged(oldDpi, newDpi); };
-    f.OnEndSession = [this](TComponent* sender) { SessionEnding(sender); };
+    FEvents.Attach(f.OnDpiChanged,
+                   [this](TComponent*, UINT oldDpi, UINT newDpi) { FormDpiChanged(oldDpi, newDpi); });
+    FEvents.Attach(f.OnEndSession, [this](TComponent* sender) { SessionEnding(sender); });
 
     // A failing first tick is shown and the start goes on.
     try {
@@ -79,19 +80,7 @@ TCMain::~TCMain() {
     UpdateTimer.reset();
     FReadAhead.reset();
     // The window outlives the controller: nothing of it may call back here.
-    TfrmMain& f = *frmMain;
-    for (TMenuItem* item : {f.mniExit, f.mniShutdownprocess, f.mniMinimize, f.mniStartscreensaver, f.mniLogout,
-                            f.mniReboot, f.mniShutdowncomputer, f.mniSwitch, f.mniRefresh, f.mniItems})
-        item->OnClick = nullptr;
-    for (int i = 0; i < ProcessColumnCount; ++i) f.ItemEntry(i)->OnClick = nullptr;
-    for (TListView* list : {f.lsvProcesses.get(), f.lsvModules.get()}) {
-        list->OnClick = nullptr;
-        list->OnDblClick = nullptr;
-        list->OnCopy = nullptr;
-        list->OnResize = nullptr;
-    }
-    f.OnDpiChanged = nullptr;
-    f.OnEndSession = nullptr;
+    FEvents.Detach();
 }
 
 void TCMain::MenuItemClick(TComponent* sender) {
@@ -172,7 +161,7 @@ void TCMain::RefreshProcessList(TComponent*) {
     if (row >= 0) processes.SelectItem(row);
 
     RefreshListTimer = RefreshPeriodTicks;
-    processes.OnResize = [this](TComponent* sender) { ProcessListResize(sender); };
+    FEvents.Attach(processes.OnResize, [this](TComponent* sender) { ProcessListResize(sender); });
     UpdateTimer->SetInterval(TickMs);
     UpdateTimer->SetOnTimer([this](TComponent* sender) { UpdateTimerTimer(sender); });
     UpdateTimer->SetEnabled(true);

@@ -9,6 +9,7 @@
 #include "app/ListRows.h"
 #include "settings/ProcessColumns.h"
 #include "base/StringList.h"
+#include "toolkit/Events.h"
 #include "toolkit/Timer.h"
 
 namespace vtx {
@@ -57,6 +58,9 @@ private:
     // The focused process row's own process; nullptr when no row has the focus.
     const TListRow* FocusedProcessRow() const;
     bool FMemoryErrorShown = false;
+    // The handlers attached to the window's events; the window outlives the
+    // controller. Last, so a constructor that fails detaches them first.
+    TEventConnections FEvents;
 };
 
 } // namespace vtx

@@ -1,6 +1,7 @@
 #include "toolkit/Application.h"
 #include <commctrl.h>
 #include "base/Errors.h"
+#include "toolkit/Events.h"
 #include "toolkit/Form.h"
 #include "toolkit/Timer.h"
 
@@ -99,11 +100,7 @@ bool TApplication::PreviewKey(MSG& msg) {
     auto* form = dynamic_cast<TForm*>(TControl::FromHandle(::GetAncestor(msg.hwnd, GA_ROOT)));
     if (!form || !form->KeyPreview || !form->OnKeyPress) return false;
     wchar_t key = static_cast<wchar_t>(msg.wParam);
-    try {
-        form->OnKeyPress(form, key);
-    } catch (...) {
-        HandleException(std::current_exception());
-    }
+    FireEvent(form->OnKeyPress, form, key);
     if (key == 0) return true;
     msg.wParam = key;
     return false;
@@ -133,6 +130,8 @@ void TApplication::HandleException(std::exception_ptr error) noexcept {
     }
 }
 
+void ReportCaughtException() noexcept { Application().HandleException(std::current_exception()); }
+
 LRESULT CALLBACK TApplication::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     try {
         TApplication& app = Application();
@@ -159,7 +158,7 @@ LRESULT CALLBACK TApplication::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
             break;
         }
     } catch (...) {
-        Application().HandleException(std::current_exception());
+        ReportCaughtException();
     }
     return ::DefWindowProcW(wnd, msg, wp, lp);
 }

@@ -36,15 +36,6 @@ bool ShownInParent(HWND wnd) noexcept {
 
 } // namespace
 
-void FireEvent(const TNotifyEvent& event, TComponent* sender) noexcept {
-    if (!event) return;
-    try {
-        event(sender);
-    } catch (...) {
-        Application().HandleException(std::current_exception());
-    }
-}
-
 // A parent freed first has cleared FParent (~TWinControl); a window destroyed
 // first has cleared FHandle (WM_NCDESTROY). Either way nothing stale is touched.
 TControl::~TControl() {
@@ -116,7 +107,7 @@ LRESULT CALLBACK TControl::ToolkitWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM 
     try {
         result = self->HandleMessage(msg, wp, lp);
     } catch (...) {
-        Application().HandleException(std::current_exception());
+        ReportCaughtException();
         result = ::DefWindowProcW(wnd, msg, wp, lp);
     }
     if (msg == WM_NCDESTROY) self->HandleDestroyed();
@@ -190,7 +181,7 @@ LRESULT CALLBACK TControl::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp
             return r;
         }
     } catch (...) {
-        Application().HandleException(std::current_exception());
+        ReportCaughtException();
     }
     return self->CallOriginal(msg, wp, lp);
 }
@@ -200,11 +191,10 @@ void TControl::Resized() noexcept {
         try {
             container->Realign();
         } catch (...) {
-            Application().HandleException(std::current_exception());
+            ReportCaughtException();
         }
     }
-    TNotifyEvent handler = OnResize;
-    FireEvent(handler, this);
+    FireEvent(OnResize, this);
 }
 
 void TControl::SetAlign(TAlign align) {

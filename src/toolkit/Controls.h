@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "base/Handle.h"
+#include "toolkit/Events.h"
 
 namespace vtx {
 
@@ -23,10 +24,6 @@ public:
 };
 
 using TNotifyEvent = std::function<void(TComponent* sender)>;
-
-// Runs an event handler; an exception goes to the application's error display
-// and never further.
-void FireEvent(const TNotifyEvent& event, TComponent* sender) noexcept;
 
 enum class TAlign { alNone, alTop, alBottom, alClient };
 

@@ -125,14 +125,8 @@ void TForm::Hide() { ::ShowWindow(FHandle, SW_HIDE); }
 
 void TForm::Close() {
     TCloseAction action = TCloseAction::caHide;
-    if (OnClose) {
-        try {
-            OnClose(this, action);
-        } catch (...) {
-            Application().HandleException(std::current_exception());
-            return;
-        }
-    }
+    // A handler that failed keeps the form as it is.
+    if (!FireEvent(OnClose, this, action)) return;
     if (action == TCloseAction::caNone) return;
     if (Application().MainForm() == this) {
         // The window itself stays until the application frees it, so its
@@ -164,8 +158,7 @@ void TForm::SetAlphaBlendValue(BYTE value) {
 bool TForm::DispatchMenuCommand(WORD id) {
     TMenuItem* item = TMenuItem::FromCommand(id);
     if (!item) return false;
-    TNotifyEvent handler = item->OnClick;
-    FireEvent(handler, item);
+    FireEvent(item->OnClick, item);
     return true;
 }
 
@@ -181,35 +174,22 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         Close();
         return 0;
     case WM_ENDSESSION:
-        if (wp) {
-            TNotifyEvent handler = OnEndSession;
-            FireEvent(handler, this);
-        }
+        if (wp) FireEvent(OnEndSession, this);
         return 0;
     case WM_COMMAND:
         if (lp == 0 && DispatchMenuCommand(LOWORD(wp))) return 0;
         break;
     case WM_INITMENUPOPUP:
         if (TMenuItem* item = TMenuItem::FromSubmenu(reinterpret_cast<HMENU>(wp))) {
-            TNotifyEvent handler = item->OnClick;
-            FireEvent(handler, item);
+            FireEvent(item->OnClick, item);
             return 0;
         }
         break;
-    case WM_ACTIVATE: {
-        TNotifyEvent handler = LOWORD(wp) == WA_INACTIVE ? OnDeactivate : OnActivate;
-        FireEvent(handler, this);
+    case WM_ACTIVATE:
+        FireEvent(LOWORD(wp) == WA_INACTIVE ? OnDeactivate : OnActivate, this);
         break;
-    }
     case WM_MOUSEMOVE:
-        if (OnMouseMove) {
-            TMouseMoveEvent handler = OnMouseMove;
-            try {
-                handler(this, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
-            } catch (...) {
-                Application().HandleException(std::current_exception());
-            }
-        }
+        FireEvent(OnMouseMove, this, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
         break;
     case WM_DPICHANGED: {
         auto* suggested = reinterpret_cast<RECT*>(lp);
@@ -222,14 +202,7 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         ::SetWindowPos(FHandle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                        suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         Realign();
-        if (OnDpiChanged && oldDpi != newDpi) {
-            auto handler = OnDpiChanged;
-            try {
-                handler(this, oldDpi, newDpi);
-            } catch (...) {
-                Application().HandleException(std::current_exception());
-            }
-        }
+        if (oldDpi != newDpi) FireEvent(OnDpiChanged, this, oldDpi, newDpi);
         return 0;
     }
     }

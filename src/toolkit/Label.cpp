@@ -131,10 +131,7 @@ LRESULT TLabel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_MOUSEMOVE:
-        if (OnMouseMove) {
-            TWinControl::TMouseMoveEvent handler = OnMouseMove;
-            handler(this, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
-        }
+        FireEvent(OnMouseMove, this, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
         return 0;
     case WM_LBUTTONDOWN:
         FPressed = true;

@@ -145,16 +145,12 @@ void TListView::SetSmallImages(TImageList* images) {
 
 LRESULT TListView::HandleNotify(NMHDR* header) {
     switch (header->code) {
-    case NM_CLICK: {
-        TNotifyEvent handler = OnClick;
-        FireEvent(handler, this);
+    case NM_CLICK:
+        FireEvent(OnClick, this);
         break;
-    }
-    case NM_DBLCLK: {
-        TNotifyEvent handler = OnDblClick;
-        FireEvent(handler, this);
+    case NM_DBLCLK:
+        FireEvent(OnDblClick, this);
         break;
-    }
     case LVN_GETDISPINFOW:
         return GetDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
     case LVN_ODFINDITEMW:
@@ -204,8 +200,7 @@ bool TListView::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         if (wp == 'C' && OnCopy && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_SHIFT) >= 0 &&
             ::GetKeyState(VK_MENU) >= 0) {
             FCopyKeyDown = true;
-            TNotifyEvent handler = OnCopy;
-            FireEvent(handler, this);
+            FireEvent(OnCopy, this);
             result = 0;
             return true;
         }

@@ -62,10 +62,7 @@ LRESULT TContainerControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         Resized();
         return 0;
     case WM_MOUSEMOVE:
-        if (OnMouseMove) {
-            TMouseMoveEvent handler = OnMouseMove;
-            handler(this, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
-        }
+        FireEvent(OnMouseMove, this, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
         return 0;
     }
     return ::DefWindowProcW(FHandle, msg, wp, lp);

@@ -50,9 +50,7 @@ void TTimer::Update() {
 }
 
 void TTimer::Tick() noexcept {
-    // A copy: the handler may detach itself.
-    TNotifyEvent handler = FOnTimer;
-    FireEvent(handler, this);
+    FireEvent(FOnTimer, this);
 }
 
 bool DispatchTimer(UINT_PTR id) noexcept {

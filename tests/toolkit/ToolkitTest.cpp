@@ -49,6 +49,50 @@ TEST_F(ToolkitTest, AnErrorEscapingAHandlerIsShownWithTheTitleAndTheRunGoesOn) {
     EXPECT_EQ(Boxes[1].Text, L"Stopped (code 5)");
 }
 
+// A handler's error stops at the window it fired in: one box, and the message
+// is answered as if the handler had returned.
+TEST_F(ToolkitTest, AHandlerThatThrowsInAWindowIsShownOnceAndTheMessageIsAnswered) {
+    vtx::TForm form(L"VtxTestForm", vtx::TBorderStyle::bsSizeable, 0, 0, 400, 300);
+    vtx::TPanel panel(&form, L"panel");
+    vtx::TLabel label(&form, L"label", 4, 4, 60, 13);
+    auto failing = [](vtx::TComponent*, int x, int) { throw vtx::EVtxError(L"Moved to " + std::to_wstring(x)); };
+    form.OnMouseMove = panel.OnMouseMove = label.OnMouseMove = failing;
+    const struct {
+        HWND Wnd;
+        int X;
+    } cases[] = {{form.Handle(), 1}, {panel.Handle(), 2}, {label.Handle(), 3}};
+    for (const auto& c : cases) {
+        Boxes.clear();
+        EXPECT_EQ(::SendMessageW(c.Wnd, WM_MOUSEMOVE, 0, MAKELPARAM(c.X, 5)), 0);
+        ASSERT_EQ(Boxes.size(), 1u) << c.X;
+        EXPECT_EQ(Boxes[0].Text, L"Moved to " + std::to_wstring(c.X) + L".");
+    }
+}
+
+namespace {
+std::weak_ptr<int> ClickState;
+bool StateGoneWhileRunning = false;
+} // namespace
+
+TEST_F(ToolkitTest, AHandlerThatClearsItsOwnEventRunsToItsEnd) {
+    vtx::TForm form(L"VtxTestForm", vtx::TBorderStyle::bsSizeable, 0, 0, 400, 300);
+    vtx::TLabel label(&form, L"label", 4, 4, 60, 13);
+    // What the handler holds lives as long as the handler object does: it
+    // must outlast the call that clears the event.
+    auto state = std::make_shared<int>(0);
+    ClickState = state;
+    label.OnClick = [state = std::move(state)](vtx::TComponent* sender) {
+        static_cast<vtx::TLabel*>(sender)->OnClick = nullptr;
+        StateGoneWhileRunning = ClickState.expired();
+    };
+    ::SendMessageW(label.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    ::SendMessageW(label.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_FALSE(label.OnClick);
+    EXPECT_FALSE(StateGoneWhileRunning);
+    EXPECT_TRUE(ClickState.expired());  // and freed once the call is over
+    EXPECT_TRUE(Boxes.empty());
+}
+
 TEST_F(ToolkitTest, ListColumnsObeyTheirLimitsAndTheFillColumnTakesTheRest) {
     vtx::TForm form(L"VtxTestForm", vtx::TBorderStyle::bsSizeable, 0, 0, 800, 400);
     vtx::TListView list(&form, L"list", true);
