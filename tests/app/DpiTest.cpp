@@ -192,7 +192,9 @@ TEST_F(AppFixture, ThePathColumnLeavesTheScrollBarOfTheListsDpi) {
         if (f.Dpi() != dpi) SendDpiChange(f, f.Dpi(), dpi);
         main.RefreshProcessList(nullptr);
         const int scrollBar = forDpi(SM_CXVSCROLL, dpi);
-        if (dpi != 96) ASSERT_NE(scrollBar, ::GetSystemMetrics(SM_CXVSCROLL)) << "no difference to see";
+        if (dpi != 96) {
+            ASSERT_NE(scrollBar, ::GetSystemMetrics(SM_CXVSCROLL)) << "no difference to see";
+        }
         EXPECT_EQ(list.ColumnWidth(4), list.ClientWidth() - OthersWidth(list, 4) - scrollBar);
     }
 }
