@@ -284,10 +284,9 @@ void TCMain::ShowProcessModules(TComponent*) {
     TStringList list;
     std::int32_t id = SelectedProcessId();
     const TListRow* row = FocusedProcessRow();
-    // ID 0 is the idle process, and to the module snapshot "this process".
     // The list is emptied only when nothing replaces its rows: a count that
     // changes twice costs the list its scroll-bar work twice.
-    if (id == -1 || id == 0 || !row || !ProcessStillRunning(row->ProcessId, row->StartTime) ||
+    if (id == -1 || !row || !ProcessStillRunning(row->ProcessId, row->StartTime) ||
         !ListLoadedModules(list, static_cast<std::uint32_t>(id), false)) {
         Modules.Clear();
         return;

@@ -161,6 +161,9 @@ bool ListModulesBySnapshot(TStringList& list, DWORD processId, bool handlesOnly)
 
 bool ListLoadedModules(TStringList& list, std::uint32_t processId, bool handlesOnly) {
     TUpdateBracket bracket(list);
+    // The idle process has no module table; to the module snapshot, ID 0
+    // would mean the calling process.
+    if (processId == 0) return false;
     const TSystemFacts& facts = SystemFacts();
     if (facts.PlatformId == VER_PLATFORM_WIN32_NT) {
         // NT 3.x and 4.0 have no Tool Help.

@@ -369,6 +369,11 @@ TEST_F(ProcessEnumeration, UnreadableModuleTablesAnswerFalse) {
     TStringList list;
     EXPECT_FALSE(ListImageAllocations(list, nullptr, false));
     EXPECT_FALSE(ListLoadedModules(list, NoSuchProcessId, false));
+    // The idle process: the snapshot would take 0 for the calling process.
+    for (std::uint32_t platform : {2u, 1u}) {
+        InjectedFacts facts(platform, platform == 2 ? 10 : 4, 0);
+        EXPECT_FALSE(ListLoadedModules(list, 0, false)) << platform;
+    }
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(list.UpdateCount(), 0);
 }
