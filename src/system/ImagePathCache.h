@@ -19,6 +19,8 @@ public:
 
     // Start times of the processes now running (0 or absent: unknown).
     void BeginListing(TStartTimes startTimes);
+    // The start times of the listing under way.
+    const TStartTimes& StartTimes() const noexcept { return FStartTimes; }
     // The kept path, or Query's answer, kept when it is not empty.
     std::wstring FullPath(std::uint32_t processId, const TQuery& query);
     // Forgets every process this listing did not ask about.

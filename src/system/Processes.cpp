@@ -263,9 +263,12 @@ bool ListProcessEntries(std::vector<TProcessEntry>& list, bool fullPath, bool de
     std::lock_guard<std::mutex> lock(ListingLock());
     std::vector<TProcessRecord> records;
     const bool haveRecords = ReadProcessRecords(records);
-    TStartTimes startTimes;
-    for (const TProcessRecord& record : records) startTimes[record.Id] = record.StartTime;
-    ImagePaths().BeginListing(startTimes);
+    {
+        TStartTimes startTimes;
+        for (const TProcessRecord& record : records) startTimes[record.Id] = record.StartTime;
+        ImagePaths().BeginListing(std::move(startTimes));
+    }
+    const TStartTimes& startTimes = ImagePaths().StartTimes();
     DriveTable().Forget();
 
     const TSystemFacts& facts = SystemFacts();
