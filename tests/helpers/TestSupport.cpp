@@ -35,6 +35,11 @@ std::wstring ScratchDirectory(const std::wstring& tag) {
     return dir;
 }
 
+std::wstring FreshScratchDirectory(const std::wstring& tag) {
+    RemoveTree(ScratchDirectory(tag));
+    return ScratchDirectory(tag);
+}
+
 namespace {
 std::wstring Extended(const std::wstring& path) { return L"\\\\?\\" + path; }
 } // namespace

@@ -21,6 +21,9 @@ std::wstring SystemFile(const wchar_t* name);
 std::wstring CopyFileTo(const std::wstring& source, const std::wstring& directory, const std::wstring& name);
 // A unique scratch folder under the temp folder, removed by the caller if wanted.
 std::wstring ScratchDirectory(const std::wstring& tag);
+// The same folder emptied first: Wine gives process IDs out again from run to
+// run, so an earlier run of this executable may have left files there.
+std::wstring FreshScratchDirectory(const std::wstring& tag);
 // A scratch folder whose path is longer than MAX_PATH, made through the
 // extended form ("\\?\"); its plain path. Remove it with RemoveTree.
 std::wstring DeepScratchDirectory(const std::wstring& tag);

@@ -26,7 +26,8 @@ std::wstring Q(const std::wstring& s) { return L"\"" + s + L"\""; }
 class Registry : public ::testing::Test {
 protected:
     void SetUp() override {
-        FDir = vtest::ScratchDirectory(L"inst-" + std::to_wstring(++gCounter));
+        // Fresh: a helper's log left by an earlier run would say "admitted" at once.
+        FDir = vtest::FreshScratchDirectory(L"inst-" + std::to_wstring(++gCounter));
         FExe = vtest::CopyFileTo(itest::InstHelperPath(), FDir, L"vtinsthelper.exe");
         ASSERT_NE(GetFileAttributesW(FExe.c_str()), INVALID_FILE_ATTRIBUTES);
     }
