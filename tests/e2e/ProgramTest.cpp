@@ -12,6 +12,7 @@
 #include "e2e/RemoteUi.h"
 #include "helpers/TestSupport.h"
 #include "base/Handle.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -37,6 +38,32 @@ bool EndsWith(const std::wstring& text, const std::wstring& tail) {
 
 // Whether shown is full, or full with leading directories (and then the drive)
 // replaced by "...\", or full's bare file name.
+// A value the program is expected to have stored, and why, for the message.
+struct TStored {
+    const wchar_t* Section;
+    std::wstring Name;
+    std::wstring Value;
+    const char* Why = "";
+};
+
+// Each value as the settings hold it; a fatal failure at the first one missing
+// (call it under ASSERT_NO_FATAL_FAILURE).
+void ExpectStored(const std::vector<TStored>& stored) {
+    for (const TStored& item : stored) {
+        std::wstring value;
+        ASSERT_TRUE(ReadTestValue(kTitle, item.Section, item.Name, value)) << "no " << vtx::NarrowUtf8(item.Name);
+        EXPECT_EQ(value, item.Value) << vtx::NarrowUtf8(item.Name) << " " << item.Why;
+    }
+}
+
+// The placement values of the main window as it was at R.
+std::vector<TStored> StoredPlacement(const RECT& r) {
+    return {{L"Forms", L"frmMainWidth", std::to_wstring(r.right - r.left)},
+            {L"Forms", L"frmMainHeight", std::to_wstring(r.bottom - r.top)},
+            {L"Forms", L"frmMainTop", std::to_wstring(r.top)},
+            {L"Forms", L"frmMainLeft", std::to_wstring(r.left)}};
+}
+
 bool IsShorteningOf(const std::wstring& shown, const std::wstring& full) {
     if (shown == full) return true;
     std::wstring name = full.substr(full.find_last_of(L"\\:") + 1);
@@ -97,6 +124,14 @@ struct Vantrel {
     HWND Status = nullptr;
 
     DWORD Id() const { return Process.Id(); }
+
+    // Sizes the main window without moving it; the rectangle it then has.
+    RECT Resize(int width, int height) const {
+        ::SetWindowPos(Form, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT r{};
+        ::GetWindowRect(Form, &r);
+        return r;
+    }
 
     // Starts it and waits for a filled process list; false on time-out.
     bool Start() {
@@ -292,17 +327,9 @@ TEST_F(VantrelProgram, ItemsEntriesHideAndShowColumnsAcrossRestart) {
         EXPECT_TRUE(WaitUntil([&] { return ColumnWidth(app.Processes, 2) == 125; }, kStepMs));
         ASSERT_EQ(app.Exit(), 0u);
     }
-    const struct {
-        const wchar_t* Name;
-        const wchar_t* Value;
-        const char* Why;
-    } stored[] = {{L"5visible", L"1", ""}, {L"0visible", L"0", ""},
-                  {L"0width", L"20", "a hidden column keeps its last width"}};
-    for (const auto& item : stored) {
-        std::wstring value;
-        ASSERT_TRUE(ReadTestValue(kTitle, L"Items", item.Name, value));
-        EXPECT_EQ(value, item.Value) << item.Why;
-    }
+    ASSERT_NO_FATAL_FAILURE(ExpectStored({{L"Items", L"5visible", L"1"},
+                                          {L"Items", L"0visible", L"0"},
+                                          {L"Items", L"0width", L"20", "a hidden column keeps its last width"}}));
 
     Vantrel again;
     ASSERT_TRUE(again.Start());
@@ -386,7 +413,7 @@ TEST_F(VantrelProgram, ResizeRefreshesOnceAndPathColumnTakesNewWidth) {
     ::GetWindowRect(app.Form, &r);
     // Several size changes in a row, as a drag makes them.
     for (int width : {940, 980, 1020, 1060})
-        ::SetWindowPos(app.Form, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        app.Resize(width, r.bottom - r.top);
     ASSERT_TRUE(app.WaitForRow(before.Id())) << "no refresh after the resize";
 
     auto expectedPath = [&] {
@@ -406,7 +433,7 @@ TEST_F(VantrelProgram, ResizeRefreshesOnceAndPathColumnTakesNewWidth) {
     EXPECT_LT(app.RowOf(after.Id()), 0) << "more than one refresh after the resize";
 
     // Narrower again: the path column and its text shrink.
-    ::SetWindowPos(app.Form, nullptr, 0, 0, 913, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    app.Resize(913, r.bottom - r.top);
     ASSERT_TRUE(app.WaitForRow(after.Id())) << "no refresh after the second resize; path column "
                                             << ColumnWidth(app.Processes, 4) << ", rows " << ListCount(app.Processes);
     EXPECT_EQ(ColumnWidth(app.Processes, 4), expectedPath());
@@ -574,27 +601,20 @@ TEST_F(VantrelProgram, TheManifestDeclaresPerMonitorDpiAndLongPaths) {
 TEST_F(VantrelProgram, FileExitWritesPlacementAndFourteenItemValues) {
     Vantrel app;
     ASSERT_TRUE(app.Start());
-    ::SetWindowPos(app.Form, nullptr, 0, 0, 990, 640, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT r{};
-    ::GetWindowRect(app.Form, &r);
+    const RECT r = app.Resize(990, 640);
     ASSERT_EQ(app.Exit(), 0u);
 
-    std::wstring value;
-    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainWidth", value));
-    EXPECT_EQ(value, std::to_wstring(r.right - r.left));
-    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainHeight", value));
-    EXPECT_EQ(value, std::to_wstring(r.bottom - r.top));
-    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainTop", value));
-    EXPECT_EQ(value, std::to_wstring(r.top));
-    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainLeft", value));
-    EXPECT_EQ(value, std::to_wstring(r.left));
+    ASSERT_NO_FATAL_FAILURE(ExpectStored(StoredPlacement(r)));
 
+    std::wstring value;
     const wchar_t* widths[] = {L"20", L"235", L"125", L"220", nullptr, L"80", L"65"};
     const wchar_t* visible[] = {L"1", L"1", L"1", L"1", L"1", L"0", L"0"};
     for (int i = 0; i < 7; ++i) {
         std::wstring n = std::to_wstring(i);
         ASSERT_TRUE(ReadTestValue(kTitle, L"Items", n + L"width", value)) << i;
-        if (widths[i]) EXPECT_EQ(value, widths[i]) << i;
+        if (widths[i]) {
+            EXPECT_EQ(value, widths[i]) << i;
+        }
         ASSERT_TRUE(ReadTestValue(kTitle, L"Items", n + L"visible", value)) << i;
         EXPECT_EQ(value, visible[i]) << i;
     }
@@ -603,9 +623,7 @@ TEST_F(VantrelProgram, FileExitWritesPlacementAndFourteenItemValues) {
 TEST_F(VantrelProgram, TheEndOfTheSessionWritesTheSettingsBeforeTheProcessIsEnded) {
     Vantrel app;
     ASSERT_TRUE(app.Start());
-    ::SetWindowPos(app.Form, nullptr, 0, 0, 1010, 650, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT r{};
-    ::GetWindowRect(app.Form, &r);
+    const RECT r = app.Resize(1010, 650);
     ASSERT_TRUE(app.Popup(L"iv"));  // Items, Version: shown
     ASSERT_TRUE(WaitUntil([&] { return ColumnWidth(app.Processes, 5) == 80; }, kStepMs));
     // As Windows does at a sign-out: every top-level window is asked, then
@@ -622,15 +640,10 @@ TEST_F(VantrelProgram, TheEndOfTheSessionWritesTheSettingsBeforeTheProcessIsEnde
     ::TerminateProcess(app.Process.Handle(), 0);
     app.Process.Wait(kStepMs);
 
-    std::wstring value;
-    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainWidth", value));
-    EXPECT_EQ(value, std::to_wstring(r.right - r.left));
-    ASSERT_TRUE(ReadTestValue(kTitle, L"Forms", L"frmMainHeight", value));
-    EXPECT_EQ(value, std::to_wstring(r.bottom - r.top));
-    ASSERT_TRUE(ReadTestValue(kTitle, L"Items", L"5visible", value));
-    EXPECT_EQ(value, L"1");
-    ASSERT_TRUE(ReadTestValue(kTitle, L"Items", L"1width", value));
-    EXPECT_EQ(value, L"235");
+    ASSERT_NO_FATAL_FAILURE(ExpectStored({{L"Forms", L"frmMainWidth", std::to_wstring(r.right - r.left)},
+                                          {L"Forms", L"frmMainHeight", std::to_wstring(r.bottom - r.top)},
+                                          {L"Items", L"5visible", L"1"},
+                                          {L"Items", L"1width", L"235"}}));
 }
 
 } // namespace

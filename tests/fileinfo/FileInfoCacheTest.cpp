@@ -125,7 +125,9 @@ TEST(FileInfoCache, IconsByKind) {
                                                SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON) != 0;
     const vtx::unique_hicon shellIcon(shell.hIcon);
     EXPECT_EQ(ext.Icon() != nullptr, shellHasIcon);
-    if (ext.Icon()) ASSERT_GT(vtest::IconWidth(ext.Icon()), 0);  // a whole icon, its bitmaps readable
+    if (ext.Icon()) {
+        ASSERT_GT(vtest::IconWidth(ext.Icon()), 0);  // a whole icon, its bitmaps readable
+    }
     // The file's own first icon, as ExtractIconW hands it over.
     const std::wstring shell32 = SystemFile(L"shell32.dll");
     const TFileInfoItem& file = GetFileInfoItem(shell32, L"", TIconType::itFile);
